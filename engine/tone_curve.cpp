@@ -1,5 +1,7 @@
 #include "engine/tone_curve.h"
 
+#include "icc/types/curve_types.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -203,6 +205,19 @@ void getTRCurveBySamples(TRCurve* forward, TRCurve* inverse, const std::vector<d
         pts.emplace_back(0.0, values[0]);
     }
     buildFromPoints(forward, inverse, pts);
+}
+
+void getTRCurveByCurveTable(TRCurve* forward, TRCurve* inverse, const CurveTable& table)
+{
+    getTRCurveBySamples(forward, inverse, table.values, table.domainStart, table.domainLength);
+}
+
+void getTRCurveByCurveType(TRCurve* forward, TRCurve* inverse, const CurveType& curve)
+{
+    if (curve.kind == CurveType::kindTable)
+        getTRCurveByCurveTable(forward, inverse, curve.points);
+    else
+        getTRCurveByGamma(forward, inverse, curve.kind == CurveType::kindIdentity ? 1.0 : curve.gamma);
 }
 
 } // namespace vemora::cms::vemICC::nsp_VCE

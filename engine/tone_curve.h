@@ -29,10 +29,13 @@ inline double Linear_Interpo(double t, double p, double q)
     return p + t * (q - p);
 }
 
-// A sampled curve normalised to 0 … 1 over the input interval start … start + span.
-struct CurveTable;
-
 } // namespace vemora
+
+#include "icc/curve_table.h"
+
+namespace vemora::cms::vemICC {
+class CurveType;
+}
 
 namespace vemora::cms::vemICC::nsp_VCE {
 
@@ -60,6 +63,9 @@ void getTRCurveByGamma(TRCurve* forward, TRCurve* inverse, double gamma);
 // Function types 0 … 4 of the ICC parametricCurveType with 1, 3, 4, 5 or 7 parameters
 // (g, a, b, c, d, e, f); false, tables untouched, otherwise. forward must not be null.
 bool getTRCurveByParameterCurve(TRCurve* forward, TRCurve* inverse, long type, const std::vector<double>& params);
+void getTRCurveByCurveTable(TRCurve* forward, TRCurve* inverse, const CurveTable& table);
+// A sampled curve through its table; no entries (identity) or one entry (a gamma) as a gamma.
+void getTRCurveByCurveType(TRCurve* forward, TRCurve* inverse, const CurveType& curve);
 // Samples normalised to 0 … 1, covering start … start + span of the input.
 void getTRCurveBySamples(TRCurve* forward, TRCurve* inverse, const std::vector<double>& values, double start,
                          double span);
