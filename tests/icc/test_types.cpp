@@ -432,3 +432,342 @@ TEST(IccVideoCardGammaType, TablesOfEachEntrySize)
     dxStream s(dxStream::sourceBuffer);
     expectErrorId(-6629, [&] { bad.write(s); });
 }
+
+// ---- mft1 / mft2 ----
+
+namespace {
+
+// An 'mft2' (or 'mft1') element: identity matrix, ramps as tables, grid values from a counter.
+ByteVec lutElement(bool eight, unsigned long in, unsigned long out, unsigned long grid, unsigned long entries = 256)
+{
+    Bytes e = Bytes::element(eight ? "mft1" : "mft2");
+    e.u8(in).u8(out).u8(grid).u8(0);
+    for (int i = 0; i < 9; ++i)
+        e.s15(i % 4 == 0 ? 1.0 : 0.0);
+    if (eight)
+        entries = 256;
+    else
+        e.u16(entries).u16(entries);
+    auto table = [&](unsigned long channels) {
+        for (unsigned long c = 0; c < channels; ++c)
+            for (unsigned long k = 0; k < entries; ++k) {
+                if (eight)
+                    e.u8(k);
+                else
+                    e.u16(entries > 1 ? k * 65535 / (entries - 1) : 0);
+            }
+    };
+    table(in);
+    unsigned long points = 1;
+    for (unsigned long i = 0; i < in; ++i)
+        points *= grid;
+    for (unsigned long p = 0; p < points * out; ++p) {
+        if (eight)
+            e.u8(p & 0xFF);
+        else
+            e.u16(p & 0xFFFF);
+    }
+    table(out);
+    return e.b;
+}
+
+ByteVec elementOf(Tag& tag)
+{
+    dxStream s(dxStream::sourceBuffer);
+    const dxValue2<long, long> where = tag.iccWrite(s);
+    ByteVec all = bytesOf(s);
+    return ByteVec(all.begin() + where.first, all.begin() + where.first + where.second);
+}
+
+} // namespace
+
+TEST(IccLutType, Mft2DirectionFromTheTagAndColoursFromTheHeader)
+{
+    const ByteVec e = lutElement(false, 3, 3, 33);
+    const Header rgbLab = headerOf("RGB ", "Lab ");
+    auto a2b = readAs("A2B0", e, rgbLab);
+    const auto& lut = impl<Lut16Type>(a2b);
+    EXPECT_TRUE(lut.isAtoB());
+    EXPECT_FALSE(lut.is8Bits());
+    ASSERT_FALSE(lut.clut.isNull());
+    EXPECT_EQ(lut.clut->pointCount, 35937u);
+    EXPECT_EQ(lut.clut->getBytePerChannel(), 2);
+    EXPECT_EQ(lut.inputMode, colorModeRGB);
+    EXPECT_EQ(lut.outputMode, colorModeLab);
+    EXPECT_EQ(lut.clut->inputMode, colorModeRGB);
+    EXPECT_EQ(lut.inputTables.size(), 3u);
+    EXPECT_EQ(lut.outputTables[2].values.size(), 256u);
+    EXPECT_TRUE(lut.isInputTableLinear());
+    EXPECT_TRUE(lut.isOutputTableLinear());
+    EXPECT_EQ(lut.matrix.matrix[4], 1.0);
+    uint16_t v;
+    std::memcpy(&v, &lut.clut->data[2 * 1000], 2);
+    EXPECT_EQ(v, 1000);
+    // Written back byte for byte.
+    EXPECT_EQ(elementOf(*a2b), e);
+
+    auto b2a = readAs("B2A0", e, rgbLab);
+    EXPECT_EQ(impl<Lut16Type>(b2a).inputMode, colorModeLab);
+    EXPECT_EQ(impl<Lut16Type>(b2a).outputMode, colorModeRGB);
+    EXPECT_FALSE(impl<Lut16Type>(b2a).isAtoB());
+    EXPECT_EQ(impl<Lut16Type>(b2a).clut->range[1][1], 127.99609375);
+}
+
+TEST(IccLutType, Mft1TablesAndGamut)
+{
+    const ByteVec e = lutElement(true, 4, 3, 5);
+    auto tag = readAs("A2B1", e, headerOf("CMYK", "Lab "));
+    const auto& lut = impl<Lut8Type>(tag);
+    EXPECT_TRUE(lut.is8Bits());
+    EXPECT_EQ(lut.inputEntries, 256);
+    EXPECT_EQ(lut.inputTables[3].values[51], 51 / 255.0);
+    EXPECT_TRUE(lut.isInputTableLinear());
+    EXPECT_EQ(lut.clut->getCLUTByteSize(), 625u * 3);
+    EXPECT_EQ(lut.clut->data[7], 7);
+    EXPECT_EQ(elementOf(*tag), e);
+
+    auto gamut = readAs("gamt", lutElement(false, 3, 1, 9, 2), headerOf("CMYK", "Lab "));
+    EXPECT_NE(dynamic_cast<GamutTag*>(gamut.get()), nullptr);
+    EXPECT_EQ(impl<Lut16Type>(gamut).inputMode, colorModeLab);
+    EXPECT_EQ(impl<Lut16Type>(gamut).outputMode, colorModeGray);
+
+    std::unique_ptr<ICCType> copy(lut.clone());
+    auto& c = dynamic_cast<Lut8Type&>(*copy);
+    EXPECT_NE(c.clut.get(), lut.clut.get());
+    EXPECT_EQ(c.clut->data, lut.clut->data);
+    EXPECT_EQ(c.clut->interpData, c.clut->data.data());
+    EXPECT_EQ(c.inputTables[0].values, lut.inputTables[0].values);
+    EXPECT_EQ(c.owner, nullptr);
+}
+
+TEST(IccLutType, HostileShapesFail)
+{
+    const Header h = headerOf("RGB ", "Lab ");
+    const std::string lines = failingRead("A2B0", lutElement(false, 0, 3, 2), h);
+    EXPECT_EQ(lines, line("LutType::read error", -6611) + line("Read Tag Data error", -6701));
+    failingRead("A2B0", lutElement(false, 3, 0, 2), h);
+    failingRead("A2B0", lutElement(false, 3, 3, 0), h);
+    failingRead("A2B0", lutElement(false, 3, 3, 2, 1), h);
+    // 15 inputs of 255 grid points: the table's size overflows any integer.
+    ByteVec huge = lutElement(false, 3, 3, 2);
+    huge[8] = 15;
+    huge[10] = 255;
+    failingRead("A2B0", huge, h);
+    // A grid larger than the element.
+    ByteVec big = lutElement(false, 3, 3, 2);
+    big[10] = 200;
+    failingRead("A2B0", big, h);
+    // Entries of 65535 in a small element.
+    ByteVec entries = lutElement(false, 3, 3, 2);
+    entries[8 + 4 + 36] = 0xFF;
+    entries[8 + 4 + 37] = 0xFF;
+    failingRead("A2B0", entries, h);
+    // Every truncation of a valid element.
+    const ByteVec good = lutElement(true, 3, 3, 2);
+    for (std::size_t n = 0; n < good.size(); n += 37) {
+        testing::internal::CaptureStdout();
+        EXPECT_ANY_THROW(readAs("A2B0", ByteVec(good.begin(), good.begin() + static_cast<long>(n)), h)) << n;
+        testing::internal::GetCapturedStdout();
+    }
+}
+
+// ---- mAB / mBA ----
+
+namespace {
+
+CurveSet* gammaCurves(std::size_t n, double gamma)
+{
+    auto* set = new CurveSet(n);
+    for (CurveAbstractTag& c : *set) {
+        auto* t = new CurveType();
+        t->kind = CurveType::kindGamma;
+        t->gamma = gamma;
+        c.allocateImp(t);
+    }
+    return set;
+}
+
+const CurveType& curveAt(const CurveSetHolder& h, std::size_t i)
+{
+    return dynamic_cast<const CurveType&>(*(*h)[i].getImplement());
+}
+
+} // namespace
+
+TEST(IccLutABType, FullRoundTrip)
+{
+    auto* lut = new LutAtoBType();
+    lut->inputChannels = 3;
+    lut->outputChannels = 3;
+    lut->inputCurves.allocate(gammaCurves(3, 1.8), true);
+    lut->outputCurves.allocate(gammaCurves(3, 2.2), true);
+    lut->mCurves.allocate(new CurveSet(3), true);
+    auto* para = new ParameterCurveType();
+    para->function = 1;
+    para->parameters = {2.0, 1.5, -0.5};
+    (*lut->mCurves)[1].allocateImp(para);
+    lut->matrix.allocate(new MatrixPack(iccV4), true);
+    lut->matrix->offset[2] = 0.125;
+    lut->clut.allocate(new dxICC_CLUT(), true);
+    const unsigned long grid[3] = {2, 3, 5};
+    lut->clut->init(false, grid, colorModeRGB, colorModeLab, 3, 3, iccV4);
+    for (std::size_t i = 0; i < lut->clut->data.size(); ++i)
+        lut->clut->data[i] = static_cast<unsigned char>(i * 7);
+    AToB0Tag tag;
+    tag.allocateImp(lut);
+    const ByteVec e = elementOf(tag);
+    // Offsets of B, matrix, M, CLUT, A, in the written order.
+    EXPECT_EQ(read_uInt32Number(&e[12]), 32u);
+    // Gamma curves are 14 bytes, padded to 16; the 'para' of the M curves is 24.
+    EXPECT_EQ(read_uInt32Number(&e[16]), 32u + 3 * 16);
+    EXPECT_EQ(read_uInt32Number(&e[20]), 32u + 3 * 16 + 48);
+    const unsigned long clutAt = 32 + 48 + 48 + 12 + 24 + 12;
+    EXPECT_EQ(read_uInt32Number(&e[24]), clutAt);
+    EXPECT_EQ(e[clutAt + 16], 2); // precision
+    EXPECT_EQ(read_uInt32Number(&e[28]), clutAt + 20 + 2 * 3 * 30);
+
+    auto back = readAs("A2B0", e, headerOf("RGB ", "Lab "));
+    const auto& r = impl<LutAtoBType>(back);
+    EXPECT_TRUE(r.isAtoB());
+    EXPECT_EQ(curveAt(r.inputCurves, 2).gamma, 1.80078125);
+    EXPECT_EQ(curveAt(r.outputCurves, 0).gamma, 2.19921875);
+    EXPECT_EQ(curveAt(r.mCurves, 0).kind, 0);
+    const auto& p = dynamic_cast<const ParameterCurveType&>(*(*r.mCurves)[1].getImplement());
+    EXPECT_EQ(p.parameters, (std::vector<double>{2.0, 1.5, -0.5}));
+    EXPECT_EQ(r.matrix->offset[2], 0.125);
+    EXPECT_EQ(r.clut->data, lut->clut->data);
+    EXPECT_EQ(r.clut->getGridCount(2), 5u);
+    EXPECT_EQ(r.inputMode, colorModeRGB);
+    EXPECT_EQ(elementOf(*back), e);
+    const CurveSetHolder *a = nullptr, *b = nullptr;
+    r.getABCurve(&a, &b);
+    EXPECT_EQ(a, &r.inputCurves);
+    EXPECT_EQ(b, &r.outputCurves);
+
+    std::unique_ptr<ICCType> copy(r.clone());
+    auto& c = dynamic_cast<LutAtoBType&>(*copy);
+    EXPECT_NE(c.inputCurves.get(), r.inputCurves.get());
+    EXPECT_NE((*c.inputCurves)[0].getImplement(), (*r.inputCurves)[0].getImplement());
+    EXPECT_EQ(curveAt(c.inputCurves, 0).gamma, 1.80078125);
+    EXPECT_NE(c.matrix.get(), r.matrix.get());
+    EXPECT_EQ(c.clut->data, r.clut->data);
+}
+
+TEST(IccLutABType, OnlyBCurves)
+{
+    auto* lut = new LutBtoAType();
+    lut->inputChannels = 3;
+    lut->outputChannels = 3;
+    lut->inputCurves.allocate(gammaCurves(3, 1.0), true);
+    BToA0Tag tag;
+    tag.allocateImp(lut);
+    const ByteVec e = elementOf(tag);
+    EXPECT_EQ(read_uInt32Number(&e[12]), 32u);
+    for (int k = 1; k < 5; ++k)
+        EXPECT_EQ(read_uInt32Number(&e[12 + 4 * k]), 0u);
+    auto back = readAs("B2A0", e, headerOf("RGB ", "Lab "));
+    const auto& r = impl<LutBtoAType>(back);
+    EXPECT_FALSE(r.isAtoB());
+    EXPECT_EQ(r.inputCurves->size(), 3u);
+    EXPECT_TRUE(r.outputCurves.isNull());
+    EXPECT_TRUE(r.mCurves.isNull());
+    EXPECT_TRUE(r.matrix.isNull());
+    EXPECT_TRUE(r.clut.isNull());
+    EXPECT_EQ(r.inputMode, colorModeLab);
+}
+
+TEST(IccLutABType, NoMatrixMeansNoMCurvesWritten)
+{
+    auto* lut = new LutAtoBType();
+    lut->inputChannels = 1;
+    lut->outputChannels = 3;
+    lut->outputCurves.allocate(gammaCurves(3, 1.0), true);
+    lut->mCurves.allocate(gammaCurves(3, 2.0), true);
+    lut->clut.allocate(new dxICC_CLUT(), true);
+    lut->clut->init(true, 2UL, colorModeGray, colorModeLab, 1, 3, iccV4);
+    AToB0Tag tag;
+    tag.allocateImp(lut);
+    const ByteVec e = elementOf(tag);
+    EXPECT_EQ(read_uInt32Number(&e[12]), 32u);
+    EXPECT_EQ(read_uInt32Number(&e[16]), 0u);
+    EXPECT_EQ(read_uInt32Number(&e[20]), 0u);
+    EXPECT_EQ(read_uInt32Number(&e[24]), 80u);
+    EXPECT_EQ(e[80 + 16], 1);
+    EXPECT_EQ(read_uInt32Number(&e[28]), 0u);
+    EXPECT_EQ(e.size(), 80u + 20 + 6);
+}
+
+TEST(IccLutABType, PartsAreReadInFormatOrderWhateverTheirOffsets)
+{
+    // Laid out A, CLUT, M, matrix, B.
+    Bytes e = Bytes::element("mBA ");
+    e.u8(3).u8(3).u16(0);
+    const unsigned long a = 32, clut = a + 48, m = clut + 20 + 8 * 3 * 2, mat = m + 36, b = mat + 48;
+    e.u32(b).u32(mat).u32(m).u32(clut).u32(a);
+    for (int i = 0; i < 3; ++i)
+        e.sig("curv").u32(0).u32(1).u16(0x0100 * (i + 1)).u16(0);
+    e.u8(2).u8(2).u8(2).zeros(13).u8(2).zeros(3);
+    for (int i = 0; i < 8 * 3; ++i)
+        e.u16(i);
+    for (int i = 0; i < 3; ++i)
+        e.sig("curv").u32(0).u32(0);
+    for (int i = 0; i < 12; ++i)
+        e.s15(i);
+    for (int i = 0; i < 3; ++i)
+        e.sig("para").u32(0).u16(0).u16(0).s15(3.0);
+    auto tag = readAs("B2A1", e.b, headerOf("CMYK", "Lab "));
+    const auto& r = impl<LutBtoAType>(tag);
+    // For 'mBA ' the B curves are met first and the A curves last.
+    EXPECT_EQ(dynamic_cast<const ParameterCurveType&>(*(*r.inputCurves)[0].getImplement()).parameters[0], 3.0);
+    EXPECT_EQ(curveAt(r.outputCurves, 2).gamma, 3.0);
+    EXPECT_EQ(curveAt(r.mCurves, 1).kind, 0);
+    EXPECT_EQ(r.matrix->matrix[8], 8.0);
+    EXPECT_EQ(r.matrix->offset[2], 11.0);
+    EXPECT_EQ(r.clut->pointCount, 8u);
+    EXPECT_EQ(r.clut->range[2][1], 127.0);
+}
+
+TEST(IccLutABType, ColourTablePrecisionAndVersion4LabRanges)
+{
+    Bytes e = Bytes::element("mBA ");
+    e.u8(3).u8(3).u16(0).u32(0).u32(0).u32(0).u32(32).u32(0);
+    e.u8(9).u8(9).u8(9).zeros(13).u8(2).zeros(3);
+    e.zeros(729 * 3 * 2);
+    auto tag = readAs("B2A0", e.b, headerOf("RGB ", "Lab "));
+    const auto& r = impl<LutBtoAType>(tag);
+    EXPECT_EQ(r.clut->pointCount, 729u);
+    EXPECT_FALSE(r.clut->is8Bits());
+    EXPECT_EQ(r.clut->range[0][1], 100.0);
+    EXPECT_EQ(r.clut->range[1][0], -128.0);
+    EXPECT_EQ(r.clut->range[1][1], 127.0);
+    EXPECT_EQ(r.clut->version, iccV4);
+}
+
+TEST(IccLutABType, HostileElementsFail)
+{
+    const Header h = headerOf("RGB ", "Lab ");
+    auto header = [](unsigned long in, unsigned long out) {
+        Bytes e = Bytes::element("mAB ");
+        e.u8(in).u8(out).u16(0);
+        return e;
+    };
+    EXPECT_EQ(failingRead("A2B0", header(0, 3).u32(0).u32(0).u32(0).u32(0).u32(0).b, h),
+              line("LutABType read error", -6634) + line("Read Tag Data error", -6701));
+    failingRead("A2B0", header(16, 3).u32(0).u32(0).u32(0).u32(0).u32(0).b, h);
+    // A colour table whose grid is larger than the element, and one whose size overflows.
+    failingRead("A2B0", header(3, 3).u32(0).u32(0).u32(0).u32(32).u32(0).u8(255).u8(255).u8(255).zeros(13).u8(2)
+                            .zeros(3).zeros(64).b, h);
+    Bytes overflow = header(15, 15).u32(0).u32(0).u32(0).u32(32).u32(0);
+    for (int i = 0; i < 15; ++i)
+        overflow.u8(255);
+    failingRead("A2B0", overflow.zeros(1).u8(2).zeros(3).zeros(64).b, h);
+    // Offsets outside the element.
+    failingRead("A2B0", header(3, 3).u32(0xFFFFFFF0).u32(0).u32(0).u32(0).u32(0).b, h);
+    failingRead("A2B0", header(3, 3).u32(0).u32(1000).u32(0).u32(0).u32(0).b, h);
+    // A curve set holding something other than curves (here another table) is refused.
+    Bytes nested = header(1, 1).u32(32).u32(0).u32(0).u32(0).u32(0);
+    nested.raw(header(1, 1).u32(32).u32(0).u32(0).u32(0).u32(0).b);
+    failingRead("A2B0", nested.b, h);
+    // A curve of billions of points inside a curve set.
+    failingRead("A2B0", header(1, 1).u32(32).u32(0).u32(0).u32(0).u32(0).sig("curv").u32(0).u32(0x40000000).b, h);
+}
