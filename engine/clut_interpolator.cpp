@@ -3,43 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-namespace vemora {
-
-void GridInfoGather::assign(const long* gridPoints, long n, long inBits, long fracBits)
-{
-    count = static_cast<int32_t>(n);
-    inputBits = static_cast<int32_t>(inBits);
-    fractionBits = static_cast<int32_t>(fracBits);
-    inputScale = 1 << inputBits;
-    bitShift = fractionBits - inputBits;
-    maxIndex.assign(static_cast<std::size_t>(n), 0);
-    for (long k = 0; k < n; ++k)
-        maxIndex[static_cast<std::size_t>(k)] = static_cast<uint32_t>(gridPoints[k] - 1);
-    if (n > 0)
-        maxIndex0 = maxIndex[0];
-    if (n > 1)
-        maxIndex1 = maxIndex[1];
-    if (n > 2)
-        maxIndex2 = maxIndex[2];
-    if (n > 3)
-        maxIndex3 = maxIndex[3];
-}
-
-void GridPointer::assign(const long* points, long n)
-{
-    gridPoints.assign(points, points + n);
-    strides.assign(n > 1 ? static_cast<std::size_t>(n - 1) : 0, 1);
-    for (long k = n - 2; k >= 0; --k) {
-        const uint32_t below = k + 1 < n - 1 ? strides[static_cast<std::size_t>(k + 1)] : 1;
-        strides[static_cast<std::size_t>(k)] = below * gridPoints[static_cast<std::size_t>(k + 1)];
-    }
-    nodeCount = n > 1 ? strides[0] * gridPoints[0] : n == 1 ? gridPoints[0] : 0;
-    stride0 = strides.size() > 0 ? strides[0] : 0;
-    stride1 = strides.size() > 1 ? strides[1] : 0;
-    stride2 = strides.size() > 2 ? strides[2] : 0;
-}
-
-} // namespace vemora
 
 namespace vemora::cms {
 

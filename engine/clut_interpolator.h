@@ -3,34 +3,11 @@
 // slowest), integer only. The common shapes (3 or 4 inputs, 3 or 4 outputs, 1- or 2-byte grid
 // values) have fully unrolled members chosen by modeCode; interpoN serves every other shape.
 #include "engine/vce_color.h"
+#include "icc/clut.h"
 
 #include <cstdint>
 #include <vector>
 
-namespace vemora {
-
-struct GridInfoGather {
-    void assign(const long* gridPoints, long count, long inputBits, long fractionBits);
-
-    int32_t count = 0;
-    int32_t inputBits = 16;
-    int32_t fractionBits = 16;
-    int32_t inputScale = 1 << 16;
-    int32_t bitShift = 0;
-    std::vector<uint32_t> maxIndex;
-    uint32_t maxIndex0 = 0, maxIndex1 = 0, maxIndex2 = 0, maxIndex3 = 0;
-};
-
-struct GridPointer {
-    void assign(const long* gridPoints, long count);
-
-    std::vector<uint32_t> gridPoints;
-    std::vector<uint32_t> strides; // n - 1 entries; the last input's stride 1 is not stored
-    uint32_t nodeCount = 0;
-    uint32_t stride0 = 0, stride1 = 0, stride2 = 0;
-};
-
-} // namespace vemora
 
 namespace vemora::cms {
 
