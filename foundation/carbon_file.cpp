@@ -456,6 +456,49 @@ bool getSysRelativeFolder(FSRef* out, short domain, unsigned long folderType, bo
     return getFSRefByPosixPath(out, path);
 }
 
+namespace {
+
+std::string& bundleRootOverride()
+{
+    static std::string root;
+    return root;
+}
+
+std::string bundlePrefix()
+{
+    if (!bundleRootOverride().empty())
+        return bundleRootOverride();
+    // The executable lies in <prefix>/bin (or another folder beside share/, as in the build tree).
+    const std::string exe = realPath("/proc/self/exe");
+    if (exe.empty())
+        return std::string();
+    const std::size_t slash = exe.rfind('/');
+    const std::string bin = slash == 0 ? "/" : exe.substr(0, slash);
+    const std::size_t up = bin.rfind('/');
+    return up == std::string::npos ? std::string() : up == 0 ? "/" : bin.substr(0, up);
+}
+
+} // namespace
+
+void setBundleRoot(const std::string& prefix)
+{
+    bundleRootOverride() = prefix;
+}
+
+bool getBundleResourceFolder(FSRef* out)
+{
+    const std::string prefix = bundlePrefix();
+    return !prefix.empty() && isDirectory(joinPath(prefix, "share/veriglow"), true) &&
+           getFSRefByPosixPath(out, joinPath(prefix, "share/veriglow"));
+}
+
+bool getBundleSupportFolder(FSRef* out)
+{
+    const std::string prefix = bundlePrefix();
+    const std::string support = joinPath(prefix, "share/veriglow/support");
+    return !prefix.empty() && isDirectory(support, true) && getFSRefByPosixPath(out, support);
+}
+
 std::vector<FSRef> getProfileFolders()
 {
     std::vector<FSRef> folders;

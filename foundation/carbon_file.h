@@ -73,6 +73,13 @@ bool retrieveActualObjectsByFSRefArray(std::vector<FSRef>& out, const std::vecto
 bool getDeepActualObjectByFolder(std::vector<FSRef>& out, const FSRef& folder, bool files, bool folders,
                                  bool includeHidden);
 
+// The bundle is the install prefix (or the build tree): bin/ holds the executables,
+// share/veriglow/ the resources, share/veriglow/support/ the support files. It is found from
+// the running executable's own path; setBundleRoot overrides that (tests use it).
+bool getBundleResourceFolder(FSRef* out);
+bool getBundleSupportFolder(FSRef* out);
+void setBundleRoot(const std::string& prefix);
+
 // The profile folders of the catalogue, from most general to most specific: the shared
 // system folders, then the user's. Missing system folders are left out; the user's first
 // folder is created.
