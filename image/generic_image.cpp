@@ -1,5 +1,10 @@
 #include "image/generic_image.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <limits>
+
 namespace vemora {
 
 std::size_t BitmapFormat::byte_size() const
@@ -7,6 +12,17 @@ std::size_t BitmapFormat::byte_size() const
     if (height <= 0 || row_bytes <= 0)
         return 0;
     return static_cast<std::size_t>(height) * static_cast<std::size_t>(row_bytes);
+}
+
+std::size_t max_pixel_buffer_bytes()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long page = sysconf(_SC_PAGESIZE);
+    const std::size_t cap = static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max());
+    if (pages <= 0 || page <= 0)
+        return cap;
+    const unsigned long long bytes = static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(page);
+    return static_cast<std::size_t>(std::min<unsigned long long>(bytes, cap));
 }
 
 void GenericImage::create(const BitmapFormat& f)

@@ -95,4 +95,8 @@ public:
 
 using GenericImageHolder = PointerHolder<GenericImage>;
 
+// The largest pixel buffer a reader makes for a file: what the machine's memory can hold.
+// Files claiming more are refused before anything is allocated.
+std::size_t max_pixel_buffer_bytes();
+
 } // namespace vemora

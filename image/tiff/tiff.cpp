@@ -2,8 +2,6 @@
 
 #include "image/tiff/lzw.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -442,13 +440,7 @@ void dxTIFF::get_dot_range_array(std::vector<DotRange>* ranges, std::size_t inde
 
 std::size_t dxTIFF::max_image_bytes()
 {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long page = sysconf(_SC_PAGESIZE);
-    const std::size_t cap = static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max());
-    if (pages <= 0 || page <= 0)
-        return cap;
-    const unsigned long long bytes = static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(page);
-    return static_cast<std::size_t>(std::min<unsigned long long>(bytes, cap));
+    return max_pixel_buffer_bytes();
 }
 
 bool dxTIFF::load_image(GenericImage* image, std::size_t index)
