@@ -5,7 +5,7 @@
 // growing byte pool, so output is one block copy per code.
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace vemora {
 
@@ -32,13 +32,16 @@ public:
         // The 256 single bytes plus the Clear and end-of-information places (never output).
         void init();
         void expand(uint32_t size);
-        // Appends string(prev) + c as the next entry.
+        // Appends string(prev) + c as the next entry (there must be a free place).
         void add(uint32_t prev, unsigned char c);
 
         unsigned char* pool = nullptr;
         uint32_t used = 0;
         uint32_t capacity = 0;
-        std::vector<Index> entries;
+        // maxEntries places, the first `count` in use: entry n is the string of code n. Not a
+        // vector: a strip's table is made for every strip and need not be cleared.
+        std::unique_ptr<Index[]> entries;
+        uint32_t count = 0;
     };
 
     enum : uint32_t {
