@@ -123,21 +123,6 @@ void LZW::StringTable::expand(uint32_t size)
     capacity = size;
 }
 
-void LZW::StringTable::add(uint32_t prev, unsigned char c)
-{
-    const Index p = entries[prev];
-    const uint32_t len = p.end - p.start + 1;
-    if (used + len + kShort > capacity)
-        expand(std::max(2 * capacity, capacity + len + static_cast<uint32_t>(kShort)));
-    entries[count++] = Index{used, used + len};
-    if (len <= kShort)
-        copy16(pool + used, pool + p.start);
-    else
-        std::memcpy(pool + used, pool + p.start, len - 1);
-    used += len;
-    pool[used - 1] = c;
-}
-
 int LZW::decode(unsigned char* dst, std::size_t* produced, const unsigned char* src, std::size_t src_length,
                 std::size_t limit)
 {

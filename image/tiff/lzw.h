@@ -32,8 +32,6 @@ public:
         // The 256 single bytes plus the Clear and end-of-information places (never output).
         void init();
         void expand(uint32_t size);
-        // Appends string(prev) + c as the next entry (there must be a free place).
-        void add(uint32_t prev, unsigned char c);
 
         unsigned char* pool = nullptr;
         uint32_t used = 0;
