@@ -43,8 +43,11 @@ void AbstractTag::iccRead(dxStream& s, const dxValue2<long, long>* entry, const 
         readElement(s, 0, header, false);
         return;
     }
+    // A directory entry says exactly where its element starts: it is read there even when the
+    // offset is not a multiple of 4 (some profiles in use have such offsets; moving on to the
+    // next multiple would read the element from the wrong bytes). Only nested elements,
+    // which follow one another, are aligned.
     s.setPos(entry->first, true);
-    readFourByteAlignment(s);
     // The element is read from a stream of its own bytes only, so no count inside it can
     // reach the bytes of another element or beyond the profile.
     if (entry->second < 0)
@@ -58,7 +61,8 @@ void AbstractTag::iccRead(dxStream& s, const dxValue2<long, long>* entry, const 
 
 void AbstractTag::readElement(dxStream& s, long size, const Header* header, bool fromDirectory)
 {
-    readFourByteAlignment(s);
+    if (!fromDirectory)
+        readFourByteAlignment(s);
     Signature type;
     type.iccRead(s);
     readReserved(s, 4);

@@ -1,5 +1,6 @@
 #include "icc/types/lut_types.h"
 
+#include "icc/factories.h"
 #include "icc/header.h"
 #include "icc/types/curve_types.h"
 
@@ -261,13 +262,14 @@ void LutABType::readCurves(CurveSetHolder* to, long count, dxStream& s)
 {
     to->allocate(new CurveSet(static_cast<std::size_t>(count)), true);
     for (CurveAbstractTag& curve : **to) {
-        // A curve set holds 'curv' and 'para' elements only; anything else (a nested table
-        // above all) is refused before it is read.
+        // A curve set holds 'curv' and 'para' elements. Another registered type (a nested
+        // table above all, which could nest again) is refused before it is read; an
+        // unregistered one leaves the curve without implementation, as for any nested element.
         readFourByteAlignment(s);
         unsigned char type[4];
         s.read_byte(type, 4);
         const unsigned long t = read_uInt32Number(type);
-        if (t != sig("curv") && t != sig("para"))
+        if (t != sig("curv") && t != sig("para") && getICCTypeFactory().isRegistered(t))
             throw BufferStream::Exception{0};
         s.setPos(s.getPos() - 4, true);
         curve.iccRead(s, nullptr, nullptr);

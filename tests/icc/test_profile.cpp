@@ -244,6 +244,21 @@ TEST(IccProfile, UnknownTagsDuplicatesAndEmptyDirectory)
     EXPECT_TRUE(empty.tags.empty());
 }
 
+TEST(IccProfile, UnalignedDirectoryOffsetsAreReadWhereTheyPoint)
+{
+    // Profiles in use (old LittleCMS test profiles among them) place elements at odd offsets.
+    ByteVec bytes = ProfileBuilder().add("wtpt", xyzElement(0.5, 1, 0.25)).build();
+    const std::size_t at = 128 + 4 + 12;
+    bytes.insert(bytes.begin() + static_cast<long>(at), 0xEE);
+    bytes[128 + 4 + 4 + 3] += 1; // the offset moves with the element
+    bytes[3] += 1;
+    ICCProfile p = readProfile(bytes);
+    const auto* w = dynamic_cast<const XYZType*>(p.getTagById(fourcc("wtpt"))->getImplement());
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->X, 0.5);
+    EXPECT_EQ(w->Z, 0.25);
+}
+
 TEST(IccProfile, ReadingFailuresAndTheirConsoleLines)
 {
     // A truncated header: the innermost record first.

@@ -768,6 +768,10 @@ TEST(IccLutABType, HostileElementsFail)
     Bytes nested = header(1, 1).u32(32).u32(0).u32(0).u32(0).u32(0);
     nested.raw(header(1, 1).u32(32).u32(0).u32(0).u32(0).u32(0).b);
     failingRead("A2B0", nested.b, h);
+    // A curve of an unregistered type stays the identity it started as.
+    auto kept = readAs("A2B0", header(1, 1).u32(32).u32(0).u32(0).u32(0).u32(0).sig("zzzz").u32(0).b, h);
+    const auto& k = impl<LutAtoBType>(kept);
+    EXPECT_EQ(curveAt(k.outputCurves, 0).kind, CurveType::kindIdentity);
     // A curve of billions of points inside a curve set.
     failingRead("A2B0", header(1, 1).u32(32).u32(0).u32(0).u32(0).u32(0).sig("curv").u32(0).u32(0x40000000).b, h);
 }
