@@ -7,7 +7,12 @@ namespace vemora::cms::vemICC::nsp_VCE {
 
 class BlackPointCompensation {
 public:
-    BlackPointCompensation() = default;
+    // An identity map until init: a compensation that was never set up changes nothing.
+    BlackPointCompensation()
+    {
+        for (int i = 0; i < 9; ++i)
+            factor.m[i] = i % 4 == 0 ? 65536 : 0;
+    }
 
     // The black point of the profile for the intent, XYZ relative to D50 (white Y = 1).
     static void estimateBlackPoint(double* xyz, BaseProfile* profile, Intent intent);
@@ -20,7 +25,7 @@ public:
     // (X', Y', Z') = factor · (X, Y, Z) + offset, each held to -0.5 … 3.5.
     void apply(VCEColor* c) const;
 
-    Fixed_Matrix33 factor{};
+    Fixed_Matrix33 factor;
     int32_t offset[3] = {0, 0, 0};
 };
 

@@ -40,11 +40,16 @@ public:
     bool setup(Chain& chain, ColorMode input, bool toLab, long bits);
     bool matchInput(ColorMode* mode, const Chain::const_iterator& element) const;
     // Channels 0 … inputChannels - 1 (0 … 65535) to channels 0 … outputChannels - 1; a link
-    // without a table leaves the colour as it is.
+    // without a table leaves the colour as it is. Each input is raised by 1 first, as in the
+    // LUT converter: the last grid node was sampled at 65535 but lies at 65536, and without the
+    // step white (65535) would come out a unit below the white the chain gave.
     void match(VCEColor* c) const
     {
-        if (!table.empty())
-            interpolator.interpolate(c, *c);
+        if (table.empty())
+            return;
+        for (int k = 0; k < inputChannels; ++k)
+            c->channel[k] += 1;
+        interpolator.interpolate(c, *c);
     }
     // The chain evaluated exactly for one colour, the colour after every step kept.
     static void get_sequence_color(std::vector<VCEColor>* steps, VCEColor* c, Chain chain);

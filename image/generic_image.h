@@ -2,6 +2,7 @@
 // The in-memory raster of the system: interleaved samples of 8 or 16 bits (16-bit samples in
 // the machine's byte order), rows top to bottom. The image owns its pixel buffer or wraps a
 // buffer owned by someone else.
+#include "foundation/color_mode.h"
 #include "foundation/holders.h"
 
 #include <cstddef>
@@ -10,24 +11,6 @@
 
 namespace vemora {
 
-// Colour space of a profile side, a proof chain or a colour link. Not the image colour modes
-// of BitmapFormat, which are a separate set of codes.
-enum ColorMode : int {
-    colorModeRGB = 0,
-    colorModeCMYK = 1,
-    colorModeGray = 2,
-    colorModeLab = 3,
-    colorModeXYZ = 4,
-    colorModeYxy = 5,
-    colorModeLuv = 7,
-    colorModeYCbCr = 8,
-    colorModeHSV = 9,
-    colorModeHLS = 10,
-    colorModeCMY = 11,
-    colorModeColorant1 = 129, // n colorants: 128 + n, n = 1 ... 16
-    colorModeColorant16 = 144,
-    colorModeOther = 255
-};
 
 struct BitmapFormat {
     // Image colour modes.
