@@ -388,6 +388,40 @@ TEST(IccProfile, TruncatedPressProfilesFailCleanly)
     }
 }
 
+TEST(IccProfile, RegressionCorpusOutcomes)
+{
+    // The named files of the fuzz corpus, each a fault the reader must refuse (or, for the last,
+    // a profile it must read): outer record of ICCProfile::read, 0 for a profile that reads.
+    const struct {
+        const char* file;
+        long id;
+    } cases[] = {
+        {"tag-offset-outside-profile", -6701},      {"tag-size-beyond-profile", -6701},
+        {"profile-size-beyond-data", -6700},        {"tag-count-billions", -6700},
+        {"desc-count-beyond-element", -6701},       {"desc-unicode-count-beyond-element", -6701},
+        {"mluc-count-beyond-element", -6701},       {"mluc-record-size-beyond-element", -6701},
+        {"curve-count-billions", -6701},            {"lut-grid-overflow", -6701},
+        {"lut-zero-channels", -6701},               {"lut-zero-grid-points", -6701},
+        {"mab-offset-outside-element", -6701},      {"elements-read-thousands-of-times", -6701},
+        {"unaligned-tag-offsets", 0},
+    };
+    for (const auto& c : cases) {
+        std::ifstream in(std::string(VERIGLOW_SOURCE_DIR) + "/tests/icc/corpus/icc_profile/" + c.file,
+                         std::ios::binary);
+        const ByteVec bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(bytes.empty()) << c.file;
+        long id = 0;
+        testing::internal::CaptureStdout();
+        try {
+            readProfile(bytes);
+        } catch (const ExceptionDebuggErrorID& e) {
+            id = e.getId();
+        }
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(id, c.id) << c.file;
+    }
+}
+
 TEST(IccTags, ElementWritingAlignsAndReportsSize)
 {
     CopyrightTag tag;
