@@ -163,8 +163,17 @@ void ICCProfile::read(dxStream& in)
     dxStream buffer(dxStream::sourceBuffer);
     try {
         iccProfileRead(in, &header, &directory, &buffer, static_cast<unsigned long>(start));
-        for (const TagEntry& entry : directory)
+        // Entries may share elements, and each is read into an object of its own. Thousands of
+        // entries on one large element would make the reading quadratic in the profile size;
+        // real profiles share an element among a handful of tags at most.
+        const unsigned long long budget = kElementBudget * static_cast<unsigned long long>(buffer.getSize());
+        unsigned long long spent = 0;
+        for (const TagEntry& entry : directory) {
+            spent += static_cast<unsigned long long>(entry.second.second);
+            if (spent > budget)
+                throw ExceptionDebuggErrorID(-6701, "Read Tag Data error");
             tags.push_back(readTagData(buffer, entry, header));
+        }
     } catch (...) {
         closeICCTypeFactory();
         closeICCTagFactory();

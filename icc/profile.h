@@ -39,6 +39,9 @@ class ICCProfile {
 public:
     using TagList = std::vector<PointerHolder<Tag>>;
 
+    // The elements of one profile together may be read as many times over as this.
+    static constexpr unsigned long long kElementBudget = 64;
+
     explicit ICCProfile(long start = 0) : start(start) {}
 
     void read(dxStream& in);

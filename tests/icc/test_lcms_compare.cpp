@@ -7,14 +7,13 @@
 #include "icc/types/curve_types.h"
 #include "icc/types/lut_types.h"
 #include "icc_test_support.h"
+#include "profile_corpus.h"
 
 #include <lcms2.h>
 #include <lcms2_plugin.h>
 
 #include <algorithm>
 #include <cwchar>
-#include <filesystem>
-#include <fstream>
 #include <map>
 
 using namespace vemora;
@@ -25,32 +24,6 @@ using namespace icctest;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<fs::path> profileFiles()
-{
-    std::vector<fs::path> files;
-    const fs::path roots[] = {"/usr/share/color/icc", "/usr/share/color/argyll/ref",
-                              fs::path(VERIGLOW_SOURCE_DIR) / "tests/icc/profiles"};
-    for (const fs::path& root : roots) {
-        std::error_code ec;
-        if (!fs::is_directory(root, ec))
-            continue;
-        for (const auto& e : fs::recursive_directory_iterator(root)) {
-            std::string ext = e.path().extension().string();
-            std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-            if (e.is_regular_file() && (ext == ".icc" || ext == ".icm"))
-                files.push_back(e.path());
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-ByteVec fileBytes(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return ByteVec((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 struct Lcms {
     explicit Lcms(const ByteVec& bytes)

@@ -8,6 +8,8 @@
 
 #include "foundation/singleton.h"
 
+#include <fstream>
+
 using namespace vemora;
 using namespace vemora::cms;
 using namespace vemora::cms::vemICC;
@@ -311,6 +313,22 @@ TEST(IccProfile, ReadingFailuresAndTheirConsoleLines)
     }
 }
 
+TEST(IccProfile, ThousandsOfEntriesOnOneElementAreBounded)
+{
+    // 2000 entries on one element of nearly the whole profile: reading them all would copy the
+    // profile 2000 times over.
+    ProfileBuilder b;
+    b.add("zzzz", Bytes::element("abcd").zeros(40000).b);
+    for (int i = 0; i < 1999; ++i)
+        b.share("zzzz", 0);
+    ICCProfile p;
+    dxStream s = streamOf(b.build());
+    EXPECT_EQ(expectErrorId(-6701, [&] { p.read(s); }), line("Read Tag Data error", -6701));
+    // The budget is 64 times the profile (64 KB here), about 102 copies of the element.
+    EXPECT_GE(p.tags.size(), 64u);
+    EXPECT_LT(p.tags.size(), 110u);
+}
+
 TEST(IccProfile, EveryTruncationFailsCleanly)
 {
     // Each prefix of the profile, with its size field kept or set to the prefix length.
@@ -341,6 +359,66 @@ TEST(IccProfile, EveryTruncationFailsCleanly)
             testing::internal::GetCapturedStdout();
             EXPECT_EQ(header, n >= 128) << n;
         }
+    }
+}
+
+TEST(IccProfile, TruncatedPressProfilesFailCleanly)
+{
+    // The generated CMYK press profiles ('mft2' and 'mAB '/'mBA ' tables), cut every 61 bytes
+    // with their size field following the cut: each prefix fails, none reads outside.
+    for (const char* name : {"fogra39-v2.icc", "fogra39-v4.icc"}) {
+        std::ifstream in(std::string(VERIGLOW_SOURCE_DIR) + "/tests/icc/profiles/" + name, std::ios::binary);
+        const ByteVec good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_GT(good.size(), 20000u) << name;
+        readProfile(good);
+        for (std::size_t n = 4; n < good.size(); n += 61) {
+            ByteVec cut(good.begin(), good.begin() + static_cast<long>(n));
+            for (int i = 0; i < 4; ++i)
+                cut[static_cast<std::size_t>(i)] = static_cast<Byte>(n >> (24 - 8 * i));
+            testing::internal::CaptureStdout();
+            long id = 0;
+            try {
+                readProfile(cut);
+            } catch (const ExceptionDebuggErrorID& e) {
+                id = e.getId();
+            }
+            testing::internal::GetCapturedStdout();
+            EXPECT_TRUE(id == -6700 || id == -6701) << name << " " << n;
+        }
+    }
+}
+
+TEST(IccProfile, RegressionCorpusOutcomes)
+{
+    // The named files of the fuzz corpus, each a fault the reader must refuse (or, for the last,
+    // a profile it must read): outer record of ICCProfile::read, 0 for a profile that reads.
+    const struct {
+        const char* file;
+        long id;
+    } cases[] = {
+        {"tag-offset-outside-profile", -6701},      {"tag-size-beyond-profile", -6701},
+        {"profile-size-beyond-data", -6700},        {"tag-count-billions", -6700},
+        {"desc-count-beyond-element", -6701},       {"desc-unicode-count-beyond-element", -6701},
+        {"mluc-count-beyond-element", -6701},       {"mluc-record-size-beyond-element", -6701},
+        {"curve-count-billions", -6701},            {"lut-grid-overflow", -6701},
+        {"lut-zero-channels", -6701},               {"lut-zero-grid-points", -6701},
+        {"mab-offset-outside-element", -6701},      {"elements-read-thousands-of-times", -6701},
+        {"unaligned-tag-offsets", 0},
+    };
+    for (const auto& c : cases) {
+        std::ifstream in(std::string(VERIGLOW_SOURCE_DIR) + "/tests/icc/corpus/icc_profile/" + c.file,
+                         std::ios::binary);
+        const ByteVec bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(bytes.empty()) << c.file;
+        long id = 0;
+        testing::internal::CaptureStdout();
+        try {
+            readProfile(bytes);
+        } catch (const ExceptionDebuggErrorID& e) {
+            id = e.getId();
+        }
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(id, c.id) << c.file;
     }
 }
 

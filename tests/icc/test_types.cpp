@@ -775,3 +775,46 @@ TEST(IccLutABType, HostileElementsFail)
     // A curve of billions of points inside a curve set.
     failingRead("A2B0", header(1, 1).u32(32).u32(0).u32(0).u32(0).u32(0).sig("curv").u32(0).u32(0x40000000).b, h);
 }
+
+// ---- failure tables ----
+
+TEST(IccTypeFailures, EveryWriterAndReaderReportsItsOwnRecord)
+{
+    // A file stream that is not open refuses every transfer with -1181, which each type replaces.
+    auto lut8 = std::make_unique<Lut8Type>();
+    lut8->inputChannels = lut8->outputChannels = 1;
+    auto lutAB = std::make_unique<LutAtoBType>();
+    const std::pair<ICCType*, std::pair<long, long>> cases[] = {
+        {new TextType(), {-6614, -6615}},
+        {new TextDescriptionType(), {-6605, -6607}},
+        {new MultiLocalizedUnicodeType(), {-6622, -6623}},
+        {new XYZType(), {-6612, -6613}},
+        {new CurveType(), {-6626, -6627}},
+        {new ParameterCurveType(), {-6635, -6636}},
+        {new VideoCardGammaType(), {-6629, -6630}},
+        {lut8.release(), {-6610, -6611}},
+        {lutAB.release(), {-6633, -6634}},
+    };
+    for (const auto& [type, ids] : cases) {
+        std::unique_ptr<ICCType> owned(type);
+        dxStream closed(dxStream::sourceFile);
+        const std::string w = expectErrorId(ids.first, [&] { type->write(closed); });
+        EXPECT_EQ(w.rfind(line("File no open", -1181), 0), 0u) << w;
+        const std::string r = expectErrorId(ids.second, [&] { type->read(closed, 40, nullptr); });
+        EXPECT_EQ(r.rfind(line("File no open", -1181), 0), 0u) << r;
+    }
+    S15Fixed16ArrayType array;
+    array.values = {1.0};
+    dxStream closed(dxStream::sourceFile);
+    EXPECT_EQ(expectErrorId(-6624, [&] { array.write(closed); }),
+              line("File no open", -1181) + line("write_s15Fixed16Number error", -6228) +
+                  line("S15Fixed16ArrayType write error", -6624));
+    expectErrorId(-6625, [&] { array.read(closed, 40, nullptr); });
+    expectErrorId(-6602, [&] { Signature(1).iccWrite(closed); });
+    expectErrorId(-6604, [&] { writeReserved(closed, 2); });
+    expectErrorId(-6608, [&] { MatrixPack().iccWrite(closed); });
+    dxICC_CLUT t;
+    t.init(true, 2UL, colorModeGray, colorModeGray, 1, 1, iccV2);
+    expectErrorId(-6800, [&] { t.iccWrite(closed); });
+    expectErrorId(-6801, [&] { t.iccRead(closed); });
+}
