@@ -105,7 +105,7 @@ bool run_decoder(Decoding* d)
     f.bytes_per_pixel = c.output_components;
     if (!d->host->make_image(f))
         return false;
-    unsigned char* out = d->host->get_image()->get_bitmap();
+    unsigned char* out = d->host->image_bitmap();
     const std::size_t row_bytes = static_cast<std::size_t>(f.row_bytes);
     JSAMPARRAY row = (*c.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&c), JPOOL_IMAGE,
                                             static_cast<JDIMENSION>(row_bytes), 1);

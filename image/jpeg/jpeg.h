@@ -60,6 +60,7 @@ public:
     bool make_image(const BitmapFormat& format) noexcept;
     unsigned char* new_chunk(uint32_t marker, std::size_t length) noexcept;
     bool invert() const { return invert_cmyk; }
+    unsigned char* image_bitmap() const { return image.isNull() ? nullptr : image->get_bitmap(); }
 
 private:
     PointerHolder<GenericImage> image;
