@@ -233,7 +233,9 @@ constexpr int16_t kControlIndicatorPart = 129;
 ControlRef GetControlByID(WindowRef w, FourCharCode signature, int32_t id);
 OSStatus CreateScrollBarControl(WindowRef w, const Rect& bounds, int32_t value, int32_t min, int32_t max,
                                 int32_t viewSize, bool liveTracking, ControlActionProc action, ControlRef* out);
+// Disposing of a control that went with its window does nothing.
 void DisposeControl(ControlRef c);
+bool IsValidControlHandle(ControlRef c);
 WindowRef GetControlOwner(ControlRef c);
 void SetControlBounds(ControlRef c, const Rect& windowRect);
 void GetControlBounds(ControlRef c, Rect* windowRect);

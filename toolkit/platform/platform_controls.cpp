@@ -54,7 +54,29 @@ void wireScrollBar(ControlRef c, QScrollBar* bar)
     });
 }
 
+std::set<const PlatformControl*>& liveControls()
+{
+    static auto* live = new std::set<const PlatformControl*>();
+    return *live;
+}
+
 } // namespace
+
+PlatformControl::PlatformControl(QWidget* w, PlatformWindow* owner) : widget(w), window(owner)
+{
+    liveControls().insert(this);
+}
+
+PlatformControl::~PlatformControl()
+{
+    QObject::disconnect(destroyedConnection);
+    liveControls().erase(this);
+}
+
+bool IsValidControlHandle(ControlRef c)
+{
+    return c && liveControls().count(c) != 0;
+}
 
 ControlRef controlForWidget(PlatformWindow* w, QWidget* widget)
 {
@@ -105,8 +127,8 @@ OSStatus CreateScrollBarControl(WindowRef w, const Rect& bounds, int32_t value, 
 
 void DisposeControl(ControlRef c)
 {
-    if (!c)
-        return;
+    if (!IsValidControlHandle(c))
+        return; // already gone with its window
     PlatformWindow* w = c->window;
     QWidget* widget = c->widget;
     if (widget) {

@@ -96,8 +96,8 @@ private:
 
 class PlatformControl {
 public:
-    explicit PlatformControl(QWidget* w, PlatformWindow* owner) : widget(w), window(owner) {}
-    ~PlatformControl() { QObject::disconnect(destroyedConnection); }
+    PlatformControl(QWidget* w, PlatformWindow* owner);
+    ~PlatformControl();
     QMetaObject::Connection destroyedConnection;
     QPointer<QWidget> widget;
     PlatformWindow* window;
