@@ -131,6 +131,8 @@ bool IsEventClass(const Event& e, FourCharCode cls, uint32_t kind);
 // and installs the open dialog into the file layer.
 bool InitPlatformApplication(int& argc, char** argv);
 bool IsPlatformApplicationReady();
+// Destroys the application object the layer made (its windows and menus with it).
+void ShutdownPlatformApplication();
 void RunApplicationEventLoop();
 void QuitApplicationEventLoop();
 // The handler sees the listed events of the application target; replaces an earlier one.

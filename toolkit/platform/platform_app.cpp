@@ -42,7 +42,6 @@ struct AppState {
     PlatformWindow* home = nullptr;
     std::map<std::string, QCursor> namedCursors;
     CursorState cursor;
-    QCursor currentCursor{Qt::ArrowCursor};
 };
 
 AppState& state()
@@ -118,6 +117,17 @@ bool InitPlatformApplication(int& argc, char** argv)
     s.commandLineFiles = args.mid(1);
     nsp_MacCarbonFile::setChooseFileDialog(&chooseFileDialog);
     return true;
+}
+
+void ShutdownPlatformApplication()
+{
+    AppState& s = state();
+    delete s.home;
+    s.home = nullptr;
+    s.menuRefs.clear();
+    s.menus.clear();
+    s.namedCursors.clear();
+    s.ownedApp.reset();
 }
 
 bool IsPlatformApplicationReady()
@@ -469,8 +479,10 @@ OSStatus SetMenuBarFromNib(NibRef nib, const UniString& name)
         if (QMenu* m = top->menu()) {
             m->setParent(nullptr);
             QObject::connect(owner, &QObject::destroyed, m, [m] { delete m; });
-            for (QAction* a : m->actions())
+            for (QAction* a : m->actions()) {
+                a->setParent(m); // the loaded window that held the actions goes away below
                 wireAction(a);
+            }
             QObject::connect(m, &QMenu::aboutToHide, m, [] {
                 if (WindowRef w = GetActiveWindow()) {
                     Event e;
@@ -544,6 +556,13 @@ OSStatus CreateWindowFromNib(NibRef nib, const UniString& name, WindowRef* out)
     frame->resize(size.width(), size.height() + (frame->layout()->menuBar() ? frame->layout()->menuBar()->sizeHint().height() : 0));
     frame->layout()->activate();
     content->ensureBacking();
+    // A pop-up item "-" is a separator.
+    for (QComboBox* combo : content->findChildren<QComboBox*>())
+        for (int i = combo->count() - 1; i >= 0; --i)
+            if (combo->itemText(i) == QLatin1String("-")) {
+                combo->removeItem(i);
+                combo->insertSeparator(i);
+            }
     // Controls with a command id send it when they act.
     for (QWidget* child : content->findChildren<QWidget*>()) {
         FourCharCode cmd = fourCCFromString(child->property("command").toString());
@@ -661,7 +680,6 @@ OSStatus RemoveEventLoopTimer(EventLoopTimerRef timer)
 
 static void applyCursor(const QCursor& c)
 {
-    state().currentCursor = c;
     for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* f = qobject_cast<FrameWidget*>(top))
             if (f->owner && f->owner->content())

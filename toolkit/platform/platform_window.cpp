@@ -11,6 +11,7 @@
 #include <QStyleOption>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <QGuiApplication>
 
 #include <cstring>
 
@@ -408,7 +409,8 @@ void ShowWindow(WindowRef w)
     if (!w || !w->frame())
         return;
     w->frame()->show();
-    w->frame()->raise();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) // it cannot raise
+        w->frame()->raise();
     w->frame()->activateWindow();
 }
 
@@ -432,7 +434,8 @@ void SelectWindow(WindowRef w)
 {
     if (!w || !w->frame())
         return;
-    w->frame()->raise();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        w->frame()->raise();
     w->frame()->activateWindow();
     if (QWindow* h = w->frame()->windowHandle())
         h->requestActivate();
