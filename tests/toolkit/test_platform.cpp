@@ -11,6 +11,7 @@
 #include <QMimeData>
 
 #include <cstring>
+#include <tuple>
 
 using namespace vgtest;
 
@@ -340,4 +341,48 @@ TEST_F(Platform, OpenDialogIsInstalledInTheFileLayer)
     ASSERT_TRUE(nsp_MacCarbonFile::dialogChooseFile(out, nullptr, pf::fourCC("****"), &start, &title, false));
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].path, (dir / "pick.tif").string());
+}
+
+TEST_F(Platform, KeysAndCloseShortcutBecomeWindowEvents)
+{
+    Window* w = newWindow(R(100, 100, 200, 300));
+    struct Seen {
+        std::vector<std::tuple<uint32_t, uint32_t, char, uint32_t>> events;
+    } seen;
+    w->add_event({{pf::kEventClassKeyboard, pf::kEventRawKeyDown},
+                  {pf::kEventClassKeyboard, pf::kEventRawKeyUp},
+                  {pf::kEventClassKeyboard, pf::kEventRawKeyModifiersChanged}});
+    w->set_event_callback(
+        [](EventHandlerCallRef, EventRef e, void* d) {
+            if (e->eventClass == pf::kEventClassKeyboard ||
+                (e->eventClass == pf::kEventClassWindow && e->kind == pf::kEventWindowClose))
+                static_cast<Seen*>(d)->events.emplace_back(e->eventClass, e->kind, e->character, e->modifiers);
+            // The close request is taken, so the window stays.
+            return e->eventClass == pf::kEventClassWindow ? pf::noErr : pf::eventNotHandledErr;
+        },
+        &seen);
+    showActive(w);
+    QWindow* h = handle(w);
+    QTest::keyClick(h, Qt::Key_A);
+    QTest::keyClick(h, Qt::Key_0, Qt::ControlModifier); // Ctrl goes down and up around it
+    QTest::keyClick(h, Qt::Key_W, Qt::ControlModifier);
+    pump();
+    using E = std::tuple<uint32_t, uint32_t, char, uint32_t>;
+    const uint32_t K = pf::kEventClassKeyboard;
+    std::vector<E> want = {E{K, 1, 'a', 0},          E{K, 3, 'a', 0},
+                           E{K, 4, 0, pf::cmdKey},   E{K, 1, '0', pf::cmdKey},
+                           E{K, 3, '0', pf::cmdKey}, E{pf::kEventClassWindow, pf::kEventWindowClose, 0, 0}};
+    std::vector<E> got;
+    int modifierChanges = 0;
+    for (const E& e : seen.events) {
+        if (std::get<1>(e) == 4 && std::get<0>(e) == K) {
+            if (modifierChanges++ == 0)
+                got.push_back(e); // the first: Ctrl down
+        } else {
+            got.push_back(e);
+        }
+    }
+    EXPECT_EQ(got, want);
+    EXPECT_GE(modifierChanges, 2);
+    EXPECT_TRUE(server.find(w));
 }

@@ -409,6 +409,17 @@ public:
         *out = it->second;
         return true;
     }
+    // A fresh instance of the file's widgets; false when there is no such file.
+    bool load(QUiLoader& loader, const QString& name, QWidget** out)
+    {
+        QByteArray bytes;
+        if (!read(name, &bytes))
+            return false;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        *out = loader.load(&buffer);
+        return true;
+    }
 };
 
 namespace {
@@ -458,13 +469,10 @@ OSStatus SetMenuBarFromNib(NibRef nib, const UniString& name)
 {
     if (!nib || !IsPlatformApplicationReady())
         return paramErr;
-    QByteArray bytes;
-    if (!nib->read(toQString(name), &bytes))
-        return -43;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
     QUiLoader loader;
-    QWidget* loaded = loader.load(&buffer);
+    QWidget* loaded = nullptr;
+    if (!nib->load(loader, toQString(name), &loaded))
+        return -43;
     auto* main = qobject_cast<QMainWindow*>(loaded);
     if (!main || !main->menuBar()) {
         delete loaded;
@@ -531,13 +539,11 @@ OSStatus CreateWindowFromNib(NibRef nib, const UniString& name, WindowRef* out)
 {
     if (!nib || !out || !IsPlatformApplicationReady())
         return paramErr;
-    QByteArray bytes;
-    if (!nib->read(toQString(name), &bytes))
-        return -43;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
     WindowLoader loader;
-    auto* content = qobject_cast<ContentWidget*>(loader.load(&buffer));
+    QWidget* loaded = nullptr;
+    if (!nib->load(loader, toQString(name), &loaded))
+        return -43;
+    auto* content = qobject_cast<ContentWidget*>(loaded);
     if (!content)
         return -192;
     QSize size = content->size();

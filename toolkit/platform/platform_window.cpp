@@ -241,44 +241,37 @@ void ContentWidget::mouseMoveEvent(QMouseEvent* e)
     e->setAccepted(sendMouse(e, e->buttons() ? kEventMouseDragged : kEventMouseMoved));
 }
 
-void ContentWidget::keyPressEvent(QKeyEvent* e)
+// 'keyb' 1 or 3 for a key, 4 when the key is a modifier.
+void ContentWidget::sendKey(QKeyEvent* e, uint32_t kind)
 {
     if (!owner)
         return;
+    if (e->key() == Qt::Key_W && (e->modifiers() & Qt::ControlModifier)) {
+        e->accept(); // already sent as the close request
+        return;
+    }
     Event ev;
     ev.eventClass = kEventClassKeyboard;
-    uint32_t mods = toModifiers(e->modifiers());
     bool modifierKey = e->key() == Qt::Key_Control || e->key() == Qt::Key_Shift || e->key() == Qt::Key_Alt ||
                        e->key() == Qt::Key_Meta;
-    ev.modifiers = mods;
+    ev.modifiers = toModifiers(e->modifiers());
     ev.keyCode = static_cast<uint32_t>(e->nativeScanCode());
     QString t = e->text();
     ev.character = (t.size() == 1 && t[0].unicode() < 128) ? char(t[0].unicode()) : 0;
     if (!ev.character && e->key() >= 0x20 && e->key() < 0x7F)
         ev.character = char(QChar(e->key()).toLower().unicode());
-    ev.kind = modifierKey ? kEventRawKeyModifiersChanged : kEventRawKeyDown;
-    lastModifiers_ = mods;
+    ev.kind = modifierKey ? kEventRawKeyModifiersChanged : kind;
     e->setAccepted(owner->dispatch(ev) == noErr);
+}
+
+void ContentWidget::keyPressEvent(QKeyEvent* e)
+{
+    sendKey(e, kEventRawKeyDown);
 }
 
 void ContentWidget::keyReleaseEvent(QKeyEvent* e)
 {
-    if (!owner)
-        return;
-    Event ev;
-    ev.eventClass = kEventClassKeyboard;
-    uint32_t mods = toModifiers(e->modifiers());
-    bool modifierKey = e->key() == Qt::Key_Control || e->key() == Qt::Key_Shift || e->key() == Qt::Key_Alt ||
-                       e->key() == Qt::Key_Meta;
-    ev.modifiers = mods;
-    ev.keyCode = static_cast<uint32_t>(e->nativeScanCode());
-    QString t = e->text();
-    ev.character = (t.size() == 1 && t[0].unicode() < 128) ? char(t[0].unicode()) : 0;
-    if (!ev.character && e->key() >= 0x20 && e->key() < 0x7F)
-        ev.character = char(QChar(e->key()).toLower().unicode());
-    ev.kind = modifierKey ? kEventRawKeyModifiersChanged : kEventRawKeyUp;
-    lastModifiers_ = mods;
-    e->setAccepted(owner->dispatch(ev) == noErr);
+    sendKey(e, kEventRawKeyUp);
 }
 
 void ContentWidget::dragEnterEvent(QDragEnterEvent* e)

@@ -74,7 +74,7 @@ protected:
 
 private:
     bool sendMouse(QMouseEvent* e, uint32_t kind);
-    uint32_t lastModifiers_ = 0;
+    void sendKey(QKeyEvent* e, uint32_t kind);
 };
 
 // The frame: turns close requests, activation and moves into window events.
