@@ -2,6 +2,12 @@
 
 set(VERIGLOW_WARNINGS -Wall -Wextra)
 
+# A fuzz build instruments every library for coverage, not only the fuzz entry points: without it
+# libFuzzer sees none of the parsers' branches.
+if(VERIGLOW_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(VERIGLOW_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
