@@ -385,7 +385,7 @@ protected:
     static inline Profile *srgbV2, *srgbV4, *adobe, *pressV2, *pressV4, *xyzPress, *xyzPressV4;
 };
 
-// Bounds are what was measured, with a little room. What remains comes from the integer design
+// Bounds are what was measured, with a little room. What remains comes from the integer arithmetic
 // (truncating s15.16 products, 16-bit values throughout), from tables sampled at 4096 entries
 // for every LUT curve, and above all from interpolation: we interpolate multilinearly,
 // LittleCMS tetrahedrally, and in a coarse grid (5 points an axis in the small test profiles'

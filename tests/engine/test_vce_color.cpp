@@ -104,7 +104,7 @@ TEST_F(ColorTest, NegativeAndHugeXYZStayInsideTheTablesAndClip)
 
 TEST_F(ColorTest, LabXYZRoundTripIsCloseOverTheGamut)
 {
-    // The integer design loses a few units; a wrong shift or constant loses hundreds. Near an
+    // The integer arithmetic loses a few units; a wrong shift or constant loses hundreds. Near an
     // XYZ component of zero the cube-root table, indexed by v >> 2, is coarse: colours there
     // (extreme saturation, L* near 0) lose up to about 0.3 of a unit of a* or b*.
     int worst = 0, worstOrdinary = 0;
