@@ -80,8 +80,9 @@ void Control::use_control(ControlRef control)
 {
     control_ = control;
     owns_control_ = false;
-    if (control_ && (rect_.right > rect_.left || rect_.bottom > rect_.top))
-        set_view_rect(rect_);
+    // The control keeps the place the interface file gave it, at its preferred size.
+    if (control_)
+        set_view_rect(get_view_rect());
 }
 
 void Control::hold_control(ControlRef control, bool owns)

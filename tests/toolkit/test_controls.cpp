@@ -338,6 +338,8 @@ TEST_F(Controls, InterfaceFileControlsFoundByNameAndCommandIds)
     probe->enter_to_super(w);
     ASSERT_TRUE(probe->use_control_by_id(DEMO, 6));
     EXPECT_FALSE(probe->owns_control());
+    EXPECT_EQ(probe->get_view_rect().left, 270); // where the file placed it
+    EXPECT_EQ(probe->get_view_rect().top, 140);
     pf::Event e;
     e.eventClass = pf::kEventClassKeyboard;
     e.kind = pf::kEventRawKeyDown;

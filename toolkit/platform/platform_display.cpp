@@ -247,10 +247,13 @@ bool getDisplayProfileByDisplayID(FSRef* profile, uint32_t id, ProfileSource* so
     if (from == ProfileSource::None && colordProfile(screen, &path))
         from = ProfileSource::Colord;
     if (from == ProfileSource::None) {
-        QString bundled = QString::fromStdString(platform::GetBundleResourcesPath()) + "/profiles/sRGB.icc";
-        if (QFile::exists(bundled)) {
-            path = bundled;
-            from = ProfileSource::Bundled;
+        QString folder = QString::fromStdString(platform::GetBundleResourcesPath()) + "/profiles/";
+        for (const char* name : {"Veriglow sRGB.icc", "sRGB.icc"}) {
+            if (QFile::exists(folder + name)) {
+                path = folder + name;
+                from = ProfileSource::Bundled;
+                break;
+            }
         }
     }
     if (from == ProfileSource::None)
