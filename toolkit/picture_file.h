@@ -10,8 +10,9 @@ namespace vemora::nsp_Carbon {
 
 using PictureFileReader = bool (*)(const FSRef& file, ToolkitImageHolder& out);
 
-// Installs the decoder; without one no picture file can be read.
+// Replaces the decoder (tests install a reference one); null restores the system's TIFF reader.
 void set_picture_file_reader(PictureFileReader reader);
+bool read_tiff_picture(const FSRef& file, ToolkitImageHolder& out);
 bool read_picture_file(const FSRef& file, ToolkitImageHolder& out);
 
 } // namespace vemora::nsp_Carbon

@@ -169,3 +169,30 @@ TEST_F(Pictures, ProblemsEndTheReadingKeepingWhatWasStored)
     writeText(dir / "desc.txt", "begin_data_format idclass id dir image end_data_format begin_data 1 1 \"\" red.tif end_data");
     EXPECT_FALSE(mng.read_image(dirOf(dir.path()), UniString::fromUTF8("desc.txt"), dirOf(dir / "pics")));
 }
+
+namespace {
+
+// The shipped pictures through the system's own TIFF reader: every one decodes, with the same
+// layout and samples as the libtiff reference gives.
+TEST(PictureFiles, OwnReaderMatchesLibtiffOnEveryShippedPicture)
+{
+    set_picture_file_reader(nullptr);
+    std::size_t checked = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(VERIGLOW_SOURCE_DIR "/resources/pictures")) {
+        if (!e.is_regular_file() || e.path().extension() != ".tif")
+            continue;
+        FSRef ref;
+        ASSERT_TRUE(nsp_MacCarbonFile::getFSRefByPosixPath(&ref, e.path().string()));
+        ToolkitImageHolder ours, ref2;
+        ASSERT_TRUE(read_picture_file(ref, ours)) << e.path();
+        ASSERT_TRUE(vgtest::readTiffPicture(ref, ref2)) << e.path();
+        EXPECT_EQ(ours->format.width, ref2->format.width) << e.path();
+        EXPECT_EQ(ours->format.channel_count, ref2->format.channel_count) << e.path();
+        EXPECT_EQ(ours->format.bytes_per_pixel, ref2->format.bytes_per_pixel) << e.path();
+        EXPECT_EQ(ours->pixels, ref2->pixels) << e.path();
+        ++checked;
+    }
+    EXPECT_GT(checked, 40u);
+}
+
+} // namespace

@@ -248,12 +248,9 @@ bool getDisplayProfileByDisplayID(FSRef* profile, uint32_t id, ProfileSource* so
         from = ProfileSource::Colord;
     if (from == ProfileSource::None) {
         QString folder = QString::fromStdString(platform::GetBundleResourcesPath()) + "/profiles/";
-        for (const char* name : {"Veriglow sRGB.icc", "sRGB.icc"}) {
-            if (QFile::exists(folder + name)) {
-                path = folder + name;
-                from = ProfileSource::Bundled;
-                break;
-            }
+        if (QFile::exists(folder + "Veriglow sRGB.icc")) {
+            path = folder + "Veriglow sRGB.icc";
+            from = ProfileSource::Bundled;
         }
     }
     if (from == ProfileSource::None)
