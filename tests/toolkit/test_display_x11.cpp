@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,7 +53,10 @@ public:
         pid_ = fork();
         if (pid_ == 0) {
             close(fds[0]);
+            // The server must not outlive the test, nor hold the test runner's output open.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
             int devnull = open("/dev/null", O_WRONLY);
+            dup2(devnull, 1);
             dup2(devnull, 2);
             std::string fd = std::to_string(fds[1]);
             execl(exe.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1600x600x24", "-noreset",
