@@ -30,6 +30,19 @@ protected:
         saved_ ? setenv("XDG_CONFIG_HOME", saved_->c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
     }
     std::filesystem::path file() const { return config_ / "veriglow" / "Veriglow Preferences"; }
+    // Starts with the defaults, then keeps a copy of the bundled sRGB at `path` as the RGB
+    // default (and the region) in the file.
+    void storeRgbCopy(const std::filesystem::path& path, int32_t region)
+    {
+        std::filesystem::copy_file(std::string(VERIGLOW_SOURCE_DIR) + "/resources/profiles/Veriglow sRGB.icc", path);
+        ASSERT_TRUE(open_pref_file());
+        FSRef ref;
+        ASSERT_TRUE(nsp_MacCarbonFile::getFSRefByPosixPath(&ref, path.string()));
+        get_preference()->rgb_profile = FileLocation(ref);
+        get_preference()->region = region;
+        ASSERT_TRUE(get_preference()->write());
+        close_pref_file();
+    }
     static std::string name(const FileLocation& l) { return l.getFileName().toUTF8(); }
 
     vgtest::TempDir config_;
@@ -55,15 +68,7 @@ TEST_F(Preferences, FirstStartWritesRegionOneAndTheGenericProfiles)
 TEST_F(Preferences, SettingsSurviveARestartAndAFirstByteOfZero)
 {
     vgtest::TempDir chosen;
-    std::filesystem::copy_file(std::string(VERIGLOW_SOURCE_DIR) + "/resources/profiles/Veriglow sRGB.icc",
-                               chosen / "mine.icc");
-    ASSERT_TRUE(open_pref_file());
-    FSRef ref;
-    ASSERT_TRUE(nsp_MacCarbonFile::getFSRefByPosixPath(&ref, (chosen / "mine.icc").string()));
-    get_preference()->rgb_profile = FileLocation(ref);
-    get_preference()->region = 2;
-    ASSERT_TRUE(get_preference()->write());
-    close_pref_file();
+    storeRgbCopy(chosen / "mine.icc", 2);
 
     auto bytes = vgtest::readFile(file());
     bytes[0] = 0;
@@ -76,14 +81,7 @@ TEST_F(Preferences, SettingsSurviveARestartAndAFirstByteOfZero)
 TEST_F(Preferences, FolderPathsRebuildLocationsWhoseIdsMeanNothingNow)
 {
     vgtest::TempDir chosen;
-    std::filesystem::copy_file(std::string(VERIGLOW_SOURCE_DIR) + "/resources/profiles/Veriglow sRGB.icc",
-                               chosen / "mine.icc");
-    ASSERT_TRUE(open_pref_file());
-    FSRef ref;
-    ASSERT_TRUE(nsp_MacCarbonFile::getFSRefByPosixPath(&ref, (chosen / "mine.icc").string()));
-    get_preference()->rgb_profile = FileLocation(ref);
-    ASSERT_TRUE(get_preference()->write());
-    close_pref_file();
+    storeRgbCopy(chosen / "mine.icc", 1);
     // A file from another run: the folder ids of both records point nowhere.
     auto bytes = vgtest::readFile(file());
     bytes[5 + 2] = bytes[5 + 3] = bytes[5 + 4] = bytes[5 + 5] = 0xEE;
@@ -96,15 +94,7 @@ TEST_F(Preferences, FolderPathsRebuildLocationsWhoseIdsMeanNothingNow)
 TEST_F(Preferences, StaleShortOrMissingFilesFallBackToTheDefaults)
 {
     vgtest::TempDir chosen;
-    std::filesystem::copy_file(std::string(VERIGLOW_SOURCE_DIR) + "/resources/profiles/Veriglow sRGB.icc",
-                               chosen / "gone.icc");
-    ASSERT_TRUE(open_pref_file());
-    FSRef ref;
-    ASSERT_TRUE(nsp_MacCarbonFile::getFSRefByPosixPath(&ref, (chosen / "gone.icc").string()));
-    get_preference()->rgb_profile = FileLocation(ref);
-    get_preference()->region = 2;
-    ASSERT_TRUE(get_preference()->write());
-    close_pref_file();
+    storeRgbCopy(chosen / "gone.icc", 2);
     std::filesystem::remove(chosen / "gone.icc");
     ASSERT_TRUE(open_pref_file());
     EXPECT_EQ(name(get_preference()->rgb_profile), "Veriglow sRGB.icc");
