@@ -142,15 +142,10 @@ TEST(BlackPoint, IdentityAndTheKnownLStar20Factors)
     EXPECT_EQ(bpc.offset[1], 1958);
     EXPECT_EQ(bpc.offset[2], 1615);
     // Black goes to the target, white stays.
-    VCEColor c{};
-    c.colorSpace = kXYZSpace;
+    VCEColor c = color(kXYZSpace, {0, 0, 0});
     bpc.apply(&c);
     EXPECT_EQ(c.channel[1], 1958);
-    VCEColor w{};
-    w.colorSpace = kXYZSpace;
-    w.channel[0] = 63189;
-    w.channel[1] = 65536;
-    w.channel[2] = 54060;
+    VCEColor w = color(kXYZSpace, {63189, 65536, 54060});
     bpc.apply(&w);
     EXPECT_NEAR(w.channel[1], 65536, 2);
     EXPECT_NEAR(w.channel[0], 63189, 2);

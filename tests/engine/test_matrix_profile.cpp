@@ -1,27 +1,13 @@
 #include "engine/matrix_profile.h"
 #include "icc/profile.h"
 
-#include "tests/icc/icc_test_support.h"
+#include "tests/engine/engine_test_support.h"
 
 #include <gtest/gtest.h>
 
-using namespace vemora;
-using namespace vemora::cms::vemICC;
-using namespace vemora::cms::vemICC::nsp_VCE;
-using icctest::Bytes;
-using icctest::ProfileBuilder;
+using namespace enginetest;
 
 namespace {
-
-icctest::ByteVec xyzElement(double x, double y, double z)
-{
-    return Bytes::element("XYZ ").s15(x).s15(y).s15(z).b;
-}
-
-icctest::ByteVec gammaElement(double g)
-{
-    return Bytes::element("curv").u32(1).u16(static_cast<unsigned long>(g * 256)).b;
-}
 
 ProfileBuilder diagonal(double wx = 0.9642, double wy = 1.0, double wz = 0.8249)
 {
@@ -30,28 +16,10 @@ ProfileBuilder diagonal(double wx = 0.9642, double wy = 1.0, double wz = 0.8249)
         .add("rXYZ", Bytes::element("XYZ ").u32(63189).u32(0).u32(0).b) // 0.9642 and 0.8249 as
         .add("gXYZ", xyzElement(0, 1, 0))                                // s15.16: 63189 and 54060
         .add("bXYZ", Bytes::element("XYZ ").u32(0).u32(0).u32(54060).b)
-        .add("rTRC", gammaElement(1.0))
+        .add("rTRC", gammaCurve(1.0))
         .share("gTRC", 4)
         .share("bTRC", 4);
     return b;
-}
-
-ICCProfile parse(const icctest::ByteVec& bytes)
-{
-    dxStream s = icctest::streamOf(bytes);
-    ICCProfile p;
-    p.read(s);
-    return p;
-}
-
-VCEColor rgb(int r, int g, int b)
-{
-    VCEColor c{};
-    c.colorSpace = kRGBSpace;
-    c.channel[0] = r;
-    c.channel[1] = g;
-    c.channel[2] = b;
-    return c;
 }
 
 class MatrixProfileTest : public ::testing::Test {
@@ -62,9 +30,9 @@ protected:
 TEST_F(MatrixProfileTest, DiagonalProfileRoundTripLosesOnlyTruncation)
 {
     MatrixProfile m;
-    m.setProfile(parse(diagonal().build()));
+    m.setProfile(parseProfile(diagonal().build()));
     m.setIntent(1);
-    VCEColor c = rgb(65535, 65535, 65535);
+    VCEColor c = color(kRGBSpace, {65535, 65535, 65535});
     m.match(&c);
     EXPECT_EQ(c.colorSpace, kXYZSpace);
     EXPECT_EQ(c.channel[0], 63188);
@@ -82,7 +50,7 @@ TEST_F(MatrixProfileTest, DiagonalProfileRoundTripLosesOnlyTruncation)
 TEST_F(MatrixProfileTest, PcsToDeviceClipsLinearValues)
 {
     MatrixProfile m;
-    m.setProfile(parse(diagonal().build()));
+    m.setProfile(parseProfile(diagonal().build()));
     m.setIntent(0);
     VCEColor c{};
     c.colorSpace = kXYZSpace;
@@ -106,9 +74,9 @@ TEST_F(MatrixProfileTest, PcsToDeviceClipsLinearValues)
 TEST_F(MatrixProfileTest, AbsoluteIntentPutsDeviceWhiteOnTheMediaWhite)
 {
     MatrixProfile m;
-    m.setProfile(parse(diagonal(0.9, 0.95, 0.7).build()));
+    m.setProfile(parseProfile(diagonal(0.9, 0.95, 0.7).build()));
     m.setIntent(3);
-    VCEColor c = rgb(65535, 65535, 65535);
+    VCEColor c = color(kRGBSpace, {65535, 65535, 65535});
     m.match(&c);
     EXPECT_NEAR(c.channel[0], 0.9 * 65536, 4);
     EXPECT_NEAR(c.channel[1], 0.95 * 65536, 4);
@@ -127,10 +95,10 @@ TEST_F(MatrixProfileTest, ChadTagGivesTheUnadaptedWhiteAndShortOnesAreIgnored)
         chad.s15(v);
     b.add("chad", chad.b);
     MatrixProfile m;
-    m.setProfile(parse(b.build()));
+    m.setProfile(parseProfile(b.build()));
     m.setMediaWhiteByChromaticAdaptation(true);
     m.setIntent(3);
-    VCEColor c = rgb(65535, 65535, 65535);
+    VCEColor c = color(kRGBSpace, {65535, 65535, 65535});
     m.match(&c);
     EXPECT_NEAR(c.channel[0], 0.9642 / 1.1 * 65536, 4);
 
@@ -140,7 +108,7 @@ TEST_F(MatrixProfileTest, ChadTagGivesTheUnadaptedWhiteAndShortOnesAreIgnored)
         eight.s15(2.0);
     shortChad.add("chad", eight.b);
     MatrixProfile n;
-    n.setProfile(parse(shortChad.build()));
+    n.setProfile(parseProfile(shortChad.build()));
     EXPECT_EQ(0, memcmp(n.chadFwd.m, n.wtptFwd.m, sizeof n.chadFwd.m));
 }
 
@@ -155,9 +123,9 @@ TEST_F(MatrixProfileTest, MissingOrMistypedTagsFailWithTheirCodes)
     noBlue.add("wtpt", xyzElement(0.9642, 1, 0.8249))
         .add("rXYZ", xyzElement(0.9642, 0, 0))
         .add("gXYZ", xyzElement(0, 1, 0))
-        .add("rTRC", gammaElement(1.0));
+        .add("rTRC", gammaCurve(1.0));
     ProfileBuilder wrongType = diagonal();
-    wrongType.entries[3].element = gammaElement(1.0); // 'bXYZ' holding a curve
+    wrongType.entries[3].element = gammaCurve(1.0); // 'bXYZ' holding a curve
     ProfileBuilder wrongCurve = diagonal();
     wrongCurve.entries[4].element = xyzElement(1, 1, 1); // 'rTRC' holding XYZ
     ProfileBuilder noGreenCurve;
@@ -165,7 +133,7 @@ TEST_F(MatrixProfileTest, MissingOrMistypedTagsFailWithTheirCodes)
         .add("rXYZ", xyzElement(0.9642, 0, 0))
         .add("gXYZ", xyzElement(0, 1, 0))
         .add("bXYZ", xyzElement(0, 0, 0.8249))
-        .add("rTRC", gammaElement(1.0))
+        .add("rTRC", gammaCurve(1.0))
         .share("bTRC", 4);
     const Case cases[] = {
         {"missing bXYZ", noBlue, "BaseProfile exception: 3\nBaseProfile exception: 2\n"},
@@ -174,7 +142,7 @@ TEST_F(MatrixProfileTest, MissingOrMistypedTagsFailWithTheirCodes)
         {"gTRC missing", noGreenCurve, "BaseProfile exception: 0\nBaseProfile exception: 2\n"},
     };
     for (const auto& c : cases) {
-        ICCProfile p = parse(c.profile.build());
+        ICCProfile p = parseProfile(c.profile.build());
         MatrixProfile m;
         testing::internal::CaptureStdout();
         try {
@@ -190,15 +158,15 @@ TEST_F(MatrixProfileTest, MissingOrMistypedTagsFailWithTheirCodes)
 TEST_F(MatrixProfileTest, DeviceEndsReadTheFirstAndLastTableEntries)
 {
     ProfileBuilder b = diagonal();
-    b.entries[4].element = gammaElement(2.2);
+    b.entries[4].element = gammaCurve(2.2);
     MatrixProfile m;
-    m.setProfile(parse(b.build()));
+    m.setProfile(parseProfile(b.build()));
     m.setIntent(1);
-    VCEColor black = rgb(0, 0, 0);
+    VCEColor black = color(kRGBSpace, {0, 0, 0});
     m.match(&black);
     EXPECT_EQ(black.channel[1], 0);
     EXPECT_EQ(m.forwardCurve(0).table[32767], 65535u);
-    VCEColor mid = rgb(32768, 32768, 32768);
+    VCEColor mid = color(kRGBSpace, {32768, 32768, 32768});
     m.match(&mid);
     EXPECT_EQ(mid.channel[1], static_cast<int32_t>(m.forwardCurve(1).table[16384]));
 }
