@@ -99,31 +99,41 @@ bool VG_Preference::write_pref_data(dxStream& s)
     }
 }
 
+bool VG_Preference::set_defaults()
+{
+    FileLocation rgb, cmyk;
+    if (!get_generic_rgb_profile(&rgb) || !get_generic_cmyk_profile(&cmyk))
+        return false;
+    flag = true;
+    region = 1;
+    rgb_profile = rgb;
+    cmyk_profile = cmyk;
+    return true;
+}
+
 bool VG_Preference::build_default_pref_data(dxStream& s)
 {
     try {
-        FileLocation rgb, cmyk;
-        if (!get_generic_rgb_profile(&rgb) || !get_generic_cmyk_profile(&cmyk))
+        // No file is made when the generic profiles are missing.
+        if (!set_defaults())
             return false;
         if (!s.isOpened() && !open_preference_file(s, fileName(), dxStream::writePermission, true))
             return false;
-        flag = true;
-        region = 1;
-        rgb_profile = rgb;
-        cmyk_profile = cmyk;
         return write_pref_data(s);
     } catch (...) {
         return false;
     }
 }
 
-bool VG_Preference::read()
+bool VG_Preference::read(bool writeDefaults)
 {
     {
         dxStream s(dxStream::sourceFile);
         if (open_preference_file(s, fileName(), dxStream::readPermission, false) && read_pref_data(s))
             return true;
     }
+    if (!writeDefaults)
+        return set_defaults();
     dxStream w(dxStream::sourceFile);
     return build_default_pref_data(w);
 }
@@ -134,11 +144,11 @@ bool VG_Preference::write()
     return open_preference_file(s, fileName(), dxStream::writePermission, true) && write_pref_data(s);
 }
 
-bool open_pref_file()
+bool open_pref_file(bool writeDefaults)
 {
     PreferenceSingleton::destory();
     PreferenceSingleton guard;
-    if (PreferenceSingleton::ref().read())
+    if (PreferenceSingleton::ref().read(writeDefaults))
         return true;
     PreferenceSingleton::destory();
     return false;

@@ -8,8 +8,11 @@ namespace vemoraVeriglow {
 
 class VG_Preference {
 public:
-    // Reads the file; a missing, short or stale one is replaced by the defaults.
-    bool read();
+    // Reads the file; a missing, short or stale one is replaced by the defaults (which only a
+    // reader that owns the file, the application, writes back).
+    bool read(bool writeDefaults = true);
+    // The first-start settings: region 1 and the bundle's generic profiles.
+    bool set_defaults();
     bool write();
     bool read_pref_data(vemora::dxStream& stream);
     bool write_pref_data(vemora::dxStream& stream);
@@ -24,7 +27,7 @@ public:
     vemora::FileLocation cmyk_profile;
 };
 
-bool open_pref_file();
+bool open_pref_file(bool writeDefaults = true);
 void close_pref_file();
 VG_Preference* get_preference();
 

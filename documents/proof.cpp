@@ -1,5 +1,7 @@
 #include "documents/proof.h"
 
+#include "image/pixel_ops.h"
+
 namespace vemoraVeriglow {
 
 using namespace vemora;
@@ -73,6 +75,19 @@ void Proof::update_link()
     }
     link.allocate(new ColorSpace, true);
     link->setup(chain, setting.color_mode, true, setting.color_mode == colorModeLab ? 5 : 4);
+}
+
+void rotate_proof_image(Proof* proof, bool right)
+{
+    if (proof->image.image.isNull())
+        return;
+    PointerHolder<GenericImage> turned;
+    turned.allocate(new GenericImage, true);
+    if (right)
+        gimage_rotate_right(turned.get(), *proof->image.image);
+    else
+        gimage_rotate_left(turned.get(), *proof->image.image);
+    proof->image.image = turned;
 }
 
 } // namespace vemoraVeriglow

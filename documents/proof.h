@@ -27,4 +27,8 @@ public:
     vemora::cms::vemICC::nsp_VCE::ColorSpace::Chain sequence;
 };
 
+// Turns the proof's image by 90 degrees into a new image; the decoded image the manager keeps
+// for the file, and the link, stay as they are.
+void rotate_proof_image(Proof* proof, bool right);
+
 } // namespace vemoraVeriglow
