@@ -106,6 +106,18 @@ TEST_F(Preferences, StaleShortOrMissingFilesFallBackToTheDefaults)
     EXPECT_EQ(name(get_preference()->cmyk_profile), "Veriglow Coated FOGRA39.icc");
 }
 
+TEST_F(Preferences, AReaderThatOwnsNoFileTakesTheDefaultsWithoutWritingThem)
+{
+    ASSERT_TRUE(open_pref_file(false));
+    EXPECT_EQ(name(get_preference()->rgb_profile), "Veriglow sRGB.icc");
+    EXPECT_FALSE(std::filesystem::exists(file()));
+    close_pref_file();
+
+    vgtest::writeFile(file(), {1, 0, 0});
+    ASSERT_TRUE(open_pref_file(false));
+    EXPECT_EQ(vgtest::readFile(file()), (std::vector<unsigned char>{1, 0, 0})) << "a short file stays as it is";
+}
+
 TEST_F(Preferences, NoGenericProfilesMeansNoStart)
 {
     vgtest::TempDir emptyBundle;
