@@ -18,16 +18,12 @@ class Preferences : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        saved_ = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("XDG_CONFIG_HOME", config_.str().c_str(), 1);
         ASSERT_TRUE(open_parambase_file("param.txt"));
     }
     void TearDown() override
     {
         close_pref_file();
         close_parambase_file();
-        saved_ ? setenv("XDG_CONFIG_HOME", saved_->c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
     }
     std::filesystem::path file() const { return config_ / "veriglow" / "Veriglow Preferences"; }
     // Starts with the defaults, then keeps a copy of the bundled sRGB at `path` as the RGB
@@ -46,7 +42,7 @@ protected:
     static std::string name(const FileLocation& l) { return l.getFileName().toUTF8(); }
 
     vgtest::TempDir config_;
-    std::optional<std::string> saved_;
+    vgtest::ScopedEnv env_{"XDG_CONFIG_HOME", config_.str()};
 };
 
 TEST_F(Preferences, FirstStartWritesRegionOneAndTheGenericProfiles)

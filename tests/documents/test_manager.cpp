@@ -34,9 +34,6 @@ class Manager : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        saved_ = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("XDG_CONFIG_HOME", config_.str().c_str(), 1);
         ASSERT_TRUE(open_parambase_file("param.txt"));
         ASSERT_TRUE(open_stringbase_file(get_param_string_by_id(100)));
         read_string_by_region_code(1);
@@ -53,7 +50,6 @@ protected:
         close_pref_file();
         close_stringbase_file();
         close_parambase_file();
-        saved_ ? setenv("XDG_CONFIG_HOME", saved_->c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
     }
     // The alert ids shown so far, recognised by their texts.
     std::vector<long> alertIds() const
@@ -68,7 +64,7 @@ protected:
     VG_Manager::ImageMap::iterator open(const std::string& rel) { return manager_.find_or_open_image(locationOf(source(rel))); }
 
     vgtest::TempDir config_, scratch_;
-    std::optional<std::string> saved_;
+    vgtest::ScopedEnv env_{"XDG_CONFIG_HOME", config_.str()};
     std::vector<std::string> alerts_;
     VG_Manager manager_;
 };
