@@ -100,6 +100,13 @@ TEST_F(Preferences, StaleShortOrMissingFilesFallBackToTheDefaults)
     vgtest::writeFile(file(), {1, 0, 0});
     ASSERT_TRUE(open_pref_file());
     EXPECT_EQ(name(get_preference()->cmyk_profile), "Veriglow Coated FOGRA39.icc");
+    close_pref_file();
+
+    // A rebuilt file written over a longer damaged one keeps none of its old bytes.
+    const auto rebuilt = vgtest::readFile(file());
+    vgtest::writeFile(file(), std::vector<unsigned char>(4096, 0xFF));
+    ASSERT_TRUE(open_pref_file());
+    EXPECT_EQ(vgtest::readFile(file()), rebuilt);
 }
 
 TEST_F(Preferences, AReaderThatOwnsNoFileTakesTheDefaultsWithoutWritingThem)
