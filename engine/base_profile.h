@@ -11,6 +11,14 @@ class ICCProfile;
 
 namespace vemora::cms::vemICC::nsp_VCE {
 
+// Version 2 display profiles often carry the monitor's own white (D65) as media white, yet their
+// colorimetry is relative to D50 (ICC.1:2001-04, and version 4 by construction): their absolute
+// rendering is the relative one, or every absolute proof onto a monitor would take a colour cast.
+inline bool hasPCSMediaWhite(const Header& h)
+{
+    return (h.version.get() >> 24) < 4 && h.getProfileClass() == 0x6D6E7472; // 'mntr'
+}
+
 class BaseProfile {
 public:
     // Thrown when a profile cannot be built; "BaseProfile exception: <code>" is printed first.

@@ -73,7 +73,8 @@ void CLUTProfile::calcMediaWhite(int32_t* scale, int32_t* inv, const double* w)
 void CLUTProfile::prepareAbsolute(const ICCProfile& p)
 {
     double w[3] = {kD50[0], kD50[1], kD50[2]};
-    if (const Tag* t = p.getTagById(Signature(sig("wtpt")))) {
+    const Tag* t = hasPCSMediaWhite(p.header) ? nullptr : p.getTagById(Signature(sig("wtpt")));
+    if (t) {
         const ICCType* type = t->getImplement();
         if (type && type->getTypeSignature().get() == sig("XYZ "))
             if (const auto* x = dynamic_cast<const XYZType*>(type)) {

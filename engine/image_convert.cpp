@@ -24,7 +24,9 @@ inline void put(unsigned char* p, int i, uint32_t v)
     std::memcpy(p + i * sizeof(T), &t, sizeof(T));
 }
 
-// 8-bit samples widen by 257 and narrow by 257; 16-bit ones pass unchanged.
+// 8-bit samples widen by 257 and narrow by 257, to the nearest value: the chain's fixed-point
+// steps truncate and land a few units low, and truncating once more would show white as 254
+// and tint greys. 16-bit ones pass unchanged.
 template <class T>
 inline uint32_t widen(uint32_t v)
 {
@@ -33,7 +35,7 @@ inline uint32_t widen(uint32_t v)
 template <class T>
 inline uint32_t narrow(int32_t v)
 {
-    return sizeof(T) == 1 ? static_cast<uint32_t>(v) / 257 : static_cast<uint32_t>(v) & 0xFFFF;
+    return sizeof(T) == 1 ? (static_cast<uint32_t>(v) + 128) / 257 : static_cast<uint32_t>(v) & 0xFFFF;
 }
 
 // Readers: the first colour sample of a pixel into c.

@@ -4,6 +4,7 @@
 #include "icc/types/basic_types.h"
 #include "icc/types/curve_types.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -69,6 +70,8 @@ void MatrixProfile::assignMatrix(const ICCProfile& p)
 {
     double w[3], r[3], g[3], b[3];
     getXYZByXYZType(w, p, sig("wtpt"));
+    if (hasPCSMediaWhite(p.header))
+        std::copy(kD50, kD50 + 3, w);
     getXYZByXYZType(r, p, sig("rXYZ"));
     getXYZByXYZType(g, p, sig("gXYZ"));
     getXYZByXYZType(b, p, sig("bXYZ"));

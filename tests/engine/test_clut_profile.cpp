@@ -28,10 +28,10 @@ struct Printer {
 };
 
 std::unique_ptr<Printer> printer(std::initializer_list<std::pair<const char*, uint16_t>> tags,
-                                 const double* white = nullptr)
+                                 const double* white = nullptr, const char* profileClass = "prtr")
 {
     ProfileBuilder b;
-    b.profileClass = "prtr";
+    b.profileClass = profileClass;
     b.colorSpace = "RGB ";
     b.pcs = "Lab ";
     b.intent = 0;
@@ -118,6 +118,10 @@ TEST_F(CLUTProfileTest, AbsoluteIntentScalesByTheMediaWhite)
     p->engine.match(&white);
     EXPECT_NEAR(white.channel[1] / 65536.0, 0.95, 0.002);
     EXPECT_EQ(p->engine.inverseScale()[1], static_cast<int32_t>(65536.0 / (0.95 / 1.0)));
+    // A version 2 display profile is relative to D50 whatever white it names.
+    auto display = printer({{"A2B1", 65535}, {"B2A1", 21000}}, paper, "mntr");
+    EXPECT_EQ(display->engine.scale()[0], 65536);
+    EXPECT_EQ(display->engine.scale()[1], 65536);
 }
 
 TEST(BlackPoint, IdentityAndTheKnownLStar20Factors)

@@ -73,17 +73,31 @@ TEST_F(MatrixProfileTest, PcsToDeviceClipsLinearValues)
 
 TEST_F(MatrixProfileTest, AbsoluteIntentPutsDeviceWhiteOnTheMediaWhite)
 {
-    MatrixProfile m;
-    m.setProfile(parseProfile(diagonal(0.9, 0.95, 0.7).build()));
-    m.setIntent(3);
-    VCEColor c = color(kRGBSpace, {65535, 65535, 65535});
-    m.match(&c);
-    EXPECT_NEAR(c.channel[0], 0.9 * 65536, 4);
-    EXPECT_NEAR(c.channel[1], 0.95 * 65536, 4);
-    EXPECT_NEAR(c.channel[2], 0.7 * 65536, 4);
-    // Without 'chad' the adapted white is the same.
-    m.setMediaWhiteByChromaticAdaptation(true);
-    EXPECT_EQ(0, memcmp(m.chadFwd.m, m.wtptFwd.m, sizeof m.chadFwd.m));
+    // A version 2 display profile's colorimetry is relative to D50 whatever its media white tag
+    // says; every other profile's device white lands on its media white.
+    struct Case {
+        const char* profileClass;
+        unsigned long version;
+        bool onMediaWhite;
+    };
+    for (const Case& k : {Case{"prtr", 0x02100000, true}, Case{"mntr", 0x04200000, true},
+                          Case{"mntr", 0x02100000, false}}) {
+        SCOPED_TRACE(std::string(k.profileClass) + " " + std::to_string(k.version >> 24));
+        ProfileBuilder b = diagonal(0.9, 0.95, 0.7);
+        b.profileClass = k.profileClass;
+        b.version = k.version;
+        MatrixProfile m;
+        m.setProfile(parseProfile(b.build()));
+        m.setIntent(3);
+        VCEColor c = color(kRGBSpace, {65535, 65535, 65535});
+        m.match(&c);
+        EXPECT_NEAR(c.channel[0], (k.onMediaWhite ? 0.9 : 0.9642) * 65536, 4);
+        EXPECT_NEAR(c.channel[1], (k.onMediaWhite ? 0.95 : 1.0) * 65536, 4);
+        EXPECT_NEAR(c.channel[2], (k.onMediaWhite ? 0.7 : 0.8249) * 65536, 4);
+        // Without 'chad' the adapted white is the same.
+        m.setMediaWhiteByChromaticAdaptation(true);
+        EXPECT_EQ(0, memcmp(m.chadFwd.m, m.wtptFwd.m, sizeof m.chadFwd.m));
+    }
 }
 
 TEST_F(MatrixProfileTest, ChadTagGivesTheUnadaptedWhiteAndShortOnesAreIgnored)
