@@ -356,7 +356,7 @@ std::vector<unsigned char> referenceProof(const Decoded& image, const Case& c, c
     if (image.space == Space::Lab)
         held.push_back(labD50());
     else if (!c.source.empty())
-        held.push_back(openProfile(c.source));
+        held.push_back(openProfile(profilePath(c.source)));
     else if (!image.icc.empty())
         held.push_back(ProfileHandle(cmsOpenProfileFromMem(image.icc.data(), static_cast<cmsUInt32Number>(image.icc.size())),
                                      cmsCloseProfile));
@@ -439,7 +439,7 @@ std::vector<std::string> toolArgs(const Case& c, const std::string& out)
     std::vector<std::string> a = {c.image, "-o", out, "--simulate", c.simulate};
     if (!c.source.empty()) {
         a.push_back("--source");
-        a.push_back(c.source);
+        a.push_back(profilePath(c.source));
     }
     if (!c.consistency)
         a.push_back("--no-consistency");
@@ -540,6 +540,10 @@ std::vector<Case> allCases()
     cases.push_back({"lab16_printer_S_paper", corpus("lab16-lzw.tif"), "", {printer('S')}, "paper"});
     // Absolute colorimetric into and out of a printer, from a printer source: both sides scale
     // by the printers' own paper whites.
+    // A source profile of its own intent (saturation) chosen in place of the default one.
+    cases.push_back({"rgb8_source_printer_fogra_R", corpus("rgb8-none-mm.tif"), kTestPrinter, {fogra('R')}, "none"});
+    cases.push_back({"rgb8_source_printer_no_consistency_fogra_R", corpus("rgb8-none-mm.tif"), kTestPrinter,
+                     {fogra('R')}, "none", 0, 0, false});
     cases.push_back({"cmyk8_gs_A", corpus("cmyk8-none.tif"), "", {gsCmyk('A')}, "none"});
     cases.push_back({"cmyk8_printer_A", corpus("cmyk8-none.tif"), "", {printer('A')}, "none"});
     cases.push_back({"cmyk8_printer_A_fogra_A_paper", corpus("cmyk8-none.tif"), "", {printer('A'), fogra('A')}, "paper"});
