@@ -538,12 +538,12 @@ std::vector<Case> allCases()
     cases.push_back({"cmyk16_printer_P_ink", corpus("cmyk16-lzw-mm.tif"), kFogra, {printer('P')}, "ink"});
     cases.push_back({"lab8_printer_P_bpc", corpus("lab8.tif"), "", {printer('P', true)}, "none"});
     cases.push_back({"lab16_printer_S_paper", corpus("lab16-lzw.tif"), "", {printer('S')}, "paper"});
-    // Absolute colorimetric into and out of a printer, from a printer source: both sides scale
-    // by the printers' own paper whites.
     // A source profile of its own intent (saturation) chosen in place of the default one.
     cases.push_back({"rgb8_source_printer_fogra_R", corpus("rgb8-none-mm.tif"), kTestPrinter, {fogra('R')}, "none"});
     cases.push_back({"rgb8_source_printer_no_consistency_fogra_R", corpus("rgb8-none-mm.tif"), kTestPrinter,
                      {fogra('R')}, "none", 0, 0, false});
+    // Absolute colorimetric into and out of printers, from a printer source: both sides scale
+    // by the printers' own paper whites.
     cases.push_back({"cmyk8_gs_A", corpus("cmyk8-none.tif"), "", {gsCmyk('A')}, "none"});
     cases.push_back({"cmyk8_printer_A", corpus("cmyk8-none.tif"), "", {printer('A')}, "none"});
     cases.push_back({"cmyk8_printer_A_fogra_A_paper", corpus("cmyk8-none.tif"), "", {printer('A'), fogra('A')}, "paper"});
