@@ -93,6 +93,7 @@ bool VG_Preference::write_pref_data(dxStream& s)
         rgb_profile.write(s);
         cmyk_profile.write(s);
         writePathBlock(s, rgb_profile, cmyk_profile);
+        s.setEOF();
         return true;
     } catch (...) {
         return false;

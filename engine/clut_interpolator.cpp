@@ -116,7 +116,6 @@ bool CLUTInterpolator::setup(const unsigned char* grid, long nIn, long nOut, lon
     gather.assign(gridPoints, nIn, 16, 16);
     pointer.assign(gridPoints, nIn);
     vertexCount = static_cast<int32_t>(std::pow(2.0, static_cast<double>(nIn)));
-    scratch.assign(static_cast<std::size_t>(vertexCount / 2), VCEColor{});
     modeCode = inputs * 32 + outputs * 2 + valueBytes - 1;
     return true;
 }
@@ -142,6 +141,10 @@ void CLUTInterpolator::interpoN(VCEColor* out, const VCEColor& in) const
         return valueBytes == 1 ? data[at] : reinterpret_cast<const uint16_t*>(data)[at];
     };
     const uint32_t corners = static_cast<uint32_t>(vertexCount);
+    // Per thread, so that one table may be read by several threads at once.
+    thread_local std::vector<VCEColor> scratch;
+    if (scratch.size() < corners / 2)
+        scratch.resize(corners / 2);
     for (uint32_t j = 0; j < corners; j += 2) {
         uint32_t node = 0;
         for (int k = 0; k < n - 1; ++k) {

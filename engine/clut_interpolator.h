@@ -45,8 +45,7 @@ public:
     void interpo43c2b(VCEColor* out, const VCEColor& in) const;
     void interpo44c1b(VCEColor* out, const VCEColor& in) const;
     void interpo44c2b(VCEColor* out, const VCEColor& in) const;
-    // Any shape; writes scratch, so one interpolator must not run it on two threads at once.
-    // Overwrites the whole of out.
+    // Any shape. Overwrites the whole of out.
     void interpoN(VCEColor* out, const VCEColor& in) const;
     // Dispatch on modeCode.
     void interpolate(VCEColor* out, const VCEColor& in) const;
@@ -60,7 +59,6 @@ public:
     int32_t modeCode = 0;
     GridInfoGather gather;
     GridPointer pointer;
-    mutable std::vector<VCEColor> scratch;
 };
 
 } // namespace vemora::cms

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -700,6 +701,12 @@ bool getForkSize(short fork, unsigned long long* size)
         return false;
     *size = static_cast<unsigned long long>(st.st_size);
     return true;
+}
+
+bool setForkSize(short fork, unsigned long long size)
+{
+    const int fd = forkFd(fork);
+    return fd >= 0 && size <= static_cast<unsigned long long>(INT64_MAX) && ::ftruncate(fd, static_cast<off_t>(size)) == 0;
 }
 
 bool flushFork(short fork)

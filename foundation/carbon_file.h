@@ -92,6 +92,8 @@ bool writeFork(short fork, const void* src, unsigned long n);
 bool getForkPosition(short fork, long long* pos);
 bool setForkPosition(short fork, bool fromStart, long long offset);
 bool getForkSize(short fork, unsigned long long* size);
+// Cuts or extends the file to `size` bytes; the position stays.
+bool setForkSize(short fork, unsigned long long size);
 bool flushFork(short fork);
 
 } // namespace nsp_MacCarbonFile

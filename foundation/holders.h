@@ -41,16 +41,18 @@ public:
     // empty, so a later dispose or the destructor cannot release the same share twice.
     void dispose()
     {
-        if (useCount_) {
-            if (--*useCount_ == 0) {
-                if (pointer_ && owns_)
-                    Policy::deallocate(pointer_);
-                delete useCount_;
-            }
-        }
+        // Detached first: the object's destructor may reach this very holder.
+        long* count = useCount_;
+        T* object = pointer_;
+        const bool owned = owns_;
         pointer_ = nullptr;
         useCount_ = nullptr;
         owns_ = true;
+        if (count && --*count == 0) {
+            if (object && owned)
+                Policy::deallocate(object);
+            delete count;
+        }
     }
 
     T* operator->() const { return pointer_; }

@@ -201,6 +201,18 @@ unsigned long long dxStream::getSize()
     return size;
 }
 
+void dxStream::setEOF()
+{
+    if (isBuffering()) {
+        buffer_.setSize(static_cast<unsigned long>(buffer_.getPos()));
+        return;
+    }
+    requireOpen();
+    const long long pos = getPos();
+    if (!nsp_MacCarbonFile::setForkSize(forkRef_, static_cast<unsigned long long>(pos)))
+        raise_error(-1185, "Set file size error");
+}
+
 void dxStream::write_byte(const unsigned char* src, unsigned long n)
 {
     if (isBuffering()) {

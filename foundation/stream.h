@@ -63,6 +63,8 @@ public:
     long long getPos();
     long long setPos(long long offset, bool fromStart);
     unsigned long long getSize();
+    // Ends the stream at its position: a file rewritten with fewer bytes keeps no old tail.
+    void setEOF();
     void gotoBOF() { setPos(0, true); }
 
     void write_byte(const unsigned char* src, unsigned long n);

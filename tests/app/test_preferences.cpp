@@ -18,16 +18,12 @@ class Preferences : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        saved_ = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("XDG_CONFIG_HOME", config_.str().c_str(), 1);
         ASSERT_TRUE(open_parambase_file("param.txt"));
     }
     void TearDown() override
     {
         close_pref_file();
         close_parambase_file();
-        saved_ ? setenv("XDG_CONFIG_HOME", saved_->c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
     }
     std::filesystem::path file() const { return config_ / "veriglow" / "Veriglow Preferences"; }
     // Starts with the defaults, then keeps a copy of the bundled sRGB at `path` as the RGB
@@ -46,7 +42,7 @@ protected:
     static std::string name(const FileLocation& l) { return l.getFileName().toUTF8(); }
 
     vgtest::TempDir config_;
-    std::optional<std::string> saved_;
+    vgtest::ScopedEnv env_{"XDG_CONFIG_HOME", config_.str()};
 };
 
 TEST_F(Preferences, FirstStartWritesRegionOneAndTheGenericProfiles)
@@ -104,6 +100,25 @@ TEST_F(Preferences, StaleShortOrMissingFilesFallBackToTheDefaults)
     vgtest::writeFile(file(), {1, 0, 0});
     ASSERT_TRUE(open_pref_file());
     EXPECT_EQ(name(get_preference()->cmyk_profile), "Veriglow Coated FOGRA39.icc");
+    close_pref_file();
+
+    // A rebuilt file written over a longer damaged one keeps none of its old bytes.
+    const auto rebuilt = vgtest::readFile(file());
+    vgtest::writeFile(file(), std::vector<unsigned char>(4096, 0xFF));
+    ASSERT_TRUE(open_pref_file());
+    EXPECT_EQ(vgtest::readFile(file()), rebuilt);
+}
+
+TEST_F(Preferences, AReaderThatOwnsNoFileTakesTheDefaultsWithoutWritingThem)
+{
+    ASSERT_TRUE(open_pref_file(false));
+    EXPECT_EQ(name(get_preference()->rgb_profile), "Veriglow sRGB.icc");
+    EXPECT_FALSE(std::filesystem::exists(file()));
+    close_pref_file();
+
+    vgtest::writeFile(file(), {1, 0, 0});
+    ASSERT_TRUE(open_pref_file(false));
+    EXPECT_EQ(vgtest::readFile(file()), (std::vector<unsigned char>{1, 0, 0})) << "a short file stays as it is";
 }
 
 TEST_F(Preferences, NoGenericProfilesMeansNoStart)

@@ -54,7 +54,6 @@ TEST(GridSetup, StridesNodeCountAndModeCode)
     EXPECT_EQ(g.interp.gather.maxIndex, (std::vector<uint32_t>{16, 8, 4}));
     EXPECT_EQ(g.interp.modeCode, 103);
     EXPECT_EQ(g.interp.vertexCount, 8);
-    EXPECT_EQ(g.interp.scratch.size(), 4u);
     Grid one({33}, 2, [](uint32_t, int) -> uint16_t { return 0; });
     EXPECT_EQ(one.interp.pointer.nodeCount, 33u);
     CLUTInterpolator bad;
