@@ -242,6 +242,11 @@ TEST(ProofTool, FailingRunLeavesExistingOutputAndNoTemporaryFile)
         EXPECT_TRUE(fileText(out) == previous) << "the previous file was changed";
         EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"proof.png"});
     }
+    // No folder to write into.
+    const RunResult missing = runTool({corpus("rgb8-none-mm.tif"), "-o", (dir / "gone" / "proof.png").string()}, config);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot create a file next to"), std::string::npos) << missing.err;
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"proof.png"});
     // The finished file cannot take the place of a folder: the temporary file goes again.
     std::filesystem::remove(out);
     std::filesystem::create_directory(out);
