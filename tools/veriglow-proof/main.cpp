@@ -374,7 +374,12 @@ void applyChain(Proof* proof, VG_Manager& manager, const Options& o)
             fail("--source " + o.source + ": a Lab image has no source profile");
         const FileLocation loc = resolveProfile("--source", o.source, {s.color_mode}, sourceClasses, manager.get_language());
         s.use_embedded = false;
-        s.set_profile(openPack(manager, "--source", loc), 0);
+        // Replacing a node keeps its intents; a source given here converts at its own intent
+        // (until consistency hands it the first proof profile's IN intent), not the one of the
+        // profile it replaces.
+        const ProfilePack pack = openPack(manager, "--source", loc);
+        s.set_profile(pack, 0);
+        s.nodes[0].intent_in = s.nodes[0].intent_out = pack.default_intent;
     }
     for (std::size_t k = 0; k < o.proofs.size(); ++k) {
         const ProofArg& p = o.proofs[k];
