@@ -547,6 +547,11 @@ std::vector<Case> allCases()
     cases.push_back({"cmyk8_gs_A", corpus("cmyk8-none.tif"), "", {gsCmyk('A')}, "none"});
     cases.push_back({"cmyk8_printer_A", corpus("cmyk8-none.tif"), "", {printer('A')}, "none"});
     cases.push_back({"cmyk8_printer_A_fogra_A_paper", corpus("cmyk8-none.tif"), "", {printer('A'), fogra('A')}, "paper"});
+    // Paper white simulated with no proof profile: the last profile is the source (or, for Lab,
+    // the display), a version 2 display profile that names D65 as its media white; both engines
+    // render it relative to D50, so the picture does not change.
+    cases.push_back({"rgb8_default_paper_alone", corpus("rgb8-none-mm.tif"), "", {}, "paper"});
+    cases.push_back({"lab8_paper_alone", corpus("lab8.tif"), "", {}, "paper"});
     cases.push_back({"chart_none", kChart, "", {}, "none"});
     cases.push_back({"chart_fogra_P_bpc", kChart, "", {fogra('P', true)}, "none"});
     for (Case& c : cases) {
@@ -556,11 +561,6 @@ std::vector<Case> allCases()
             c.maxBound = b->second.max;
         }
     }
-    // Paper white simulated with no proof profile: the last profile is the source, whose white
-    // (D65 in a version 2 display profile such as the bundled sRGB) our absolute rendering
-    // applies and LittleCMS takes as D50. Measured and printed, not bounded.
-    cases.push_back({"rgb8_default_paper_alone", corpus("rgb8-none-mm.tif"), "", {}, "paper", -1, -1});
-    cases.push_back({"lab8_paper_alone", corpus("lab8.tif"), "", {}, "paper", -1, -1});
     return cases;
 }
 
@@ -622,8 +622,6 @@ TEST_P(ProofVsLcms, MatchesLittleCMS)
     std::cout << line.str() << std::endl;
     RecordProperty("dE00_mean", std::to_string(mean));
     RecordProperty("dE00_max", std::to_string(worst));
-    if (c.meanBound < 0)
-        GTEST_SKIP() << "a known difference of the two engines, not bounded";
     ASSERT_GT(c.meanBound, 0) << "no bounds for " << c.name;
     EXPECT_LE(mean, c.meanBound);
     EXPECT_LE(worst, c.maxBound);
