@@ -8,49 +8,22 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 
 using namespace vgtest;
 
 namespace {
 
-// The English text (region 1) of a string id, read from the bundled UTF-16 table.
+// The English text (region 1) of a string id, from the UTF-8 source of the bundled table (the
+// app tests check that the two agree).
 std::string englishText(long id)
 {
-    const std::vector<unsigned char> b = readFile(kSourceDir + "/resources/strings.txt");
-    std::string line, found;
-    auto flush = [&]() {
-        const std::string prefix = "1\t" + std::to_string(id) + "\t";
+    std::ifstream in(kSourceDir + "/scripts/strings/strings.utf8.txt");
+    const std::string prefix = "1\t" + std::to_string(id) + "\t";
+    for (std::string line; std::getline(in, line);)
         if (line.compare(0, prefix.size(), prefix) == 0)
-            found = line.substr(prefix.size());
-        line.clear();
-    };
-    for (std::size_t i = 2; i + 1 < b.size(); i += 2) {
-        unsigned u = static_cast<unsigned>(b[i]) << 8 | b[i + 1];
-        if (u >= 0xD800 && u < 0xDC00 && i + 3 < b.size()) {
-            const unsigned low = static_cast<unsigned>(b[i + 2]) << 8 | b[i + 3];
-            u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        }
-        if (u == '\n') {
-            flush();
-        } else if (u < 0x80) {
-            line += static_cast<char>(u);
-        } else if (u < 0x800) {
-            line += static_cast<char>(0xC0 | u >> 6);
-            line += static_cast<char>(0x80 | (u & 0x3F));
-        } else if (u < 0x10000) {
-            line += static_cast<char>(0xE0 | u >> 12);
-            line += static_cast<char>(0x80 | (u >> 6 & 0x3F));
-            line += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            line += static_cast<char>(0xF0 | u >> 18);
-            line += static_cast<char>(0x80 | (u >> 12 & 0x3F));
-            line += static_cast<char>(0x80 | (u >> 6 & 0x3F));
-            line += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    flush();
-    return found;
+            return line.substr(prefix.size());
+    return std::string();
 }
 
 // A contiguous TIFF written with libtiff: `samples` holds width × height × channels values.
