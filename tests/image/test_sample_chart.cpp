@@ -5,12 +5,11 @@
 #include "image/tiff/tiff.h"
 
 #include "tiff_builder.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,12 +22,6 @@ using Bytes = std::vector<unsigned char>;
 std::string source(const std::string& rel)
 {
     return std::string(VERIGLOW_SOURCE_DIR) + "/resources/" + rel;
-}
-
-Bytes read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 const std::string kTiff = source("samples/veriglow-chart.tif");
@@ -95,8 +88,8 @@ TEST(SampleChart, TiffDecodesWithTheBundledProfile)
     EXPECT_GT(ifd.GetStripCount(), 1u);
 
     ASSERT_TRUE(ifd.has_icc_profile);
-    const Bytes profile = read_file(source("profiles/Veriglow sRGB.icc"));
-    const Bytes file = read_file(kTiff);
+    const Bytes profile = vgtest::readFile(source("profiles/Veriglow sRGB.icc"));
+    const Bytes file = vgtest::readFile(kTiff);
     ASSERT_GT(profile.size(), 128u);
     ASSERT_LE(ifd.icc_profile_offset + profile.size(), file.size());
     EXPECT_TRUE(std::equal(profile.begin(), profile.end(), file.begin() + ifd.icc_profile_offset));
@@ -114,7 +107,7 @@ TEST(SampleChart, JpegTwinDecodesWithTheBundledProfile)
     ASSERT_TRUE(reader.read_jpeg(dxJPEG::get_icc_profile_marker(), *s));
     Bytes profile;
     ASSERT_TRUE(reader.get_icc_profile(profile));
-    EXPECT_EQ(profile, read_file(source("profiles/Veriglow sRGB.icc")));
+    EXPECT_EQ(profile, vgtest::readFile(source("profiles/Veriglow sRGB.icc")));
     PointerHolder<GenericImage> image = reader.get_image();
     ASSERT_FALSE(image.isNull());
     expect_chart(*image, 2);
